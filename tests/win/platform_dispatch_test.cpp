@@ -1,0 +1,189 @@
+// Late-bound calls through Dispatch, against Wine's own automation objects and a small fake.
+#include <gtest/gtest.h>
+
+#include "platform/ComError.h"
+#include "platform/ComInit.h"
+#include "platform/Dispatch.h"
+#include "platform/SafeArray.h"
+
+using namespace gleaner;
+
+namespace {
+
+class DispatchTest : public ::testing::Test {
+protected:
+    ComInit com;
+};
+
+// Forwards to a real object and counts how often names are looked up.
+class CountingForwarder : public IDispatch {
+public:
+    explicit CountingForwarder(ComPtr<IDispatch> inner) : inner_(std::move(inner)) {}
+    int lookups = 0;
+    ULONG refs = 1;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override
+    {
+        return inner_->GetTypeInfo(index, lcid, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override
+    {
+        ++lookups;
+        return inner_->GetIDsOfNames(iid, names, count, lcid, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* info, UINT* argError) override
+    {
+        return inner_->Invoke(id, iid, lcid, flags, params, result, info, argError);
+    }
+
+private:
+    ComPtr<IDispatch> inner_;
+};
+
+HRESULT STDMETHODCALLTYPE FillInLater(EXCEPINFO* info)
+{
+    info->bstrDescription = ::SysAllocString(L"The item could not be found.\r\n");
+    info->bstrSource = ::SysAllocString(L"Fake");
+    info->scode = static_cast<SCODE>(0x8004010F);
+    info->pfnDeferredFillIn = nullptr;
+    return S_OK;
+}
+
+// A server whose one member fails with an exception described only by deferred fill-in.
+class FailingObject : public IDispatch {
+public:
+    ULONG refs = 1;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
+    {
+        if (_wcsicmp(names[0], L"Find") != 0) return DISP_E_UNKNOWNNAME;
+        *ids = 7;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* info,
+                                     UINT*) override
+    {
+        *info = EXCEPINFO{};
+        info->pfnDeferredFillIn = FillInLater;
+        return DISP_E_EXCEPTION;
+    }
+};
+
+TEST_F(DispatchTest, ReadsWritesAndCallsMembersWhateverTheirCase)
+{
+    Dispatch dictionary = Dispatch::Create(L"Scripting.Dictionary");
+    dictionary.call(L"Add", L"one", 1);
+    dictionary.call(L"ADD", L"two", L"zwei");
+    EXPECT_EQ(dictionary.get(L"count").toInt(), 2);
+    EXPECT_EQ(dictionary.get(L"Item", L"two").toText(), L"zwei");
+
+    // Indexed write: Item("one") = "eins".
+    dictionary.put(L"Item", L"one", L"eins");
+    EXPECT_EQ(dictionary.get(L"item", L"one").toText(), L"eins");
+    EXPECT_TRUE(dictionary.call(L"Exists", L"two").toBool());
+    EXPECT_FALSE(dictionary.call(L"Exists", L"three").toBool());
+
+    Variant keys = dictionary.call(L"Keys");
+    ASSERT_EQ(keys.vt(), VT_ARRAY | VT_VARIANT);
+    SafeArrayAccess lock(keys.raw().parray);
+    ASSERT_EQ(lock.count(), 2u);
+    EXPECT_EQ(Variant(lock.as<VARIANT>()[0].bstrVal).toText(), L"one");
+}
+
+TEST_F(DispatchTest, FailuresBecomeComErrorsWithText)
+{
+    Dispatch dictionary = Dispatch::Create(L"Scripting.Dictionary");
+    dictionary.call(L"Add", L"key", 1);
+
+    // The server's own failure (a duplicate key), with whatever text it gives.
+    try {
+        dictionary.call(L"Add", L"key", 2);
+        FAIL() << "a duplicate key was accepted";
+    } catch (const ComError& e) {
+        EXPECT_TRUE(FAILED(e.code()));
+        EXPECT_FALSE(e.message().empty());
+    }
+
+    // An unknown member: our text, since Wine has none for DISP_E_UNKNOWNNAME.
+    try {
+        dictionary.get(L"NoSuchMember");
+        FAIL() << "an unknown member was reached";
+    } catch (const ComError& e) {
+        EXPECT_EQ(e.code(), DISP_E_UNKNOWNNAME);
+        EXPECT_NE(e.message().find(L"Unknown name."), std::wstring::npos) << std::string(e.what());
+        EXPECT_NE(e.message().find(L"0x80020006"), std::wstring::npos);
+    }
+
+    // A class that does not exist.
+    EXPECT_THROW(Dispatch::Create(L"Gleaner.NoSuchClass"), ComError);
+}
+
+TEST_F(DispatchTest, ExceptionTextComesFromDeferredFillIn)
+{
+    FailingObject object;
+    {
+        Dispatch failing(ComPtr<IDispatch>(static_cast<IDispatch*>(&object)));
+        try {
+            failing.call(L"find", 1);
+            FAIL() << "the failure was not reported";
+        } catch (const ComError& e) {
+            EXPECT_EQ(static_cast<unsigned>(e.code()), 0x8004010Fu);
+            EXPECT_EQ(e.message(), L"The item could not be found.");
+        }
+    }
+    EXPECT_EQ(object.refs, 1u);
+}
+
+TEST_F(DispatchTest, NamesAreLookedUpOncePerTypeAndSpelling)
+{
+    auto first = Dispatch::Create(L"Scripting.Dictionary");
+    auto second = Dispatch::Create(L"Scripting.Dictionary");
+    CountingForwarder a(first.ptr()), b(second.ptr());
+    {
+        Dispatch viaA(ComPtr<IDispatch>(static_cast<IDispatch*>(&a)));
+        Dispatch viaB(ComPtr<IDispatch>(static_cast<IDispatch*>(&b)));
+        viaA.call(L"Add", L"x", 1);
+        viaA.call(L"Add", L"y", 2);
+        EXPECT_EQ(viaB.get(L"Count").toInt(), 0);
+        EXPECT_EQ(viaA.get(L"COUNT").toInt(), 2);
+    }
+    // "Add" once and "Count" once, the second spelling and the second object from the cache.
+    EXPECT_EQ(a.lookups + b.lookups, 2);
+}
+
+} // namespace
