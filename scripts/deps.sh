@@ -6,7 +6,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${GLEANER_BUILD:-$root/build}
-deps=$build/deps
+deps=${GLEANER_DEPS:-$build/deps}
 mkdir -p "$deps"
 
 log() { printf '[deps] %s\n' "$*"; }
