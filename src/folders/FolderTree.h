@@ -1,0 +1,85 @@
+#pragma once
+// TreeView1: every folder of every store of the Outlook profile, with a folder-kind picture and a
+// tick. Owns the tree control, its two image lists and each node's folder name and EntryID.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Dispatch.h"
+#include "platform/Handles.h"
+
+namespace gleaner {
+
+class FolderTree {
+public:
+    // Tick states, as the state-image indexes of the tick pictures.
+    static constexpr int kUnticked = 1;
+    static constexpr int kTicked = 2;
+
+    FolderTree() = default;
+    ~FolderTree();
+    FolderTree(const FolderTree&) = delete;
+    FolderTree& operator=(const FolderTree&) = delete;
+
+    // Creates TreeView1 as a child of `parent`, with its images.
+    HWND Create(HWND parent, int controlId);
+    HWND hwnd() const { return TreeView1.get(); }
+
+    // Fills the tree with every folder of the NameSpace, sorts it, ticks every node and expands
+    // the first top-level node one level. Failures of single folders are logged; a failure to read
+    // the top-level collection reaches the caller.
+    void RetrieveOutlookFolders(const Dispatch& nameSpace);
+    bool HasFolders() const;
+
+    // WM_NOTIFY from TreeView1, forwarded by the parent; returns the result to give back.
+    bool OnNotify(NMHDR* header, LRESULT* result);
+
+    struct Node {
+        HTREEITEM item;
+        std::wstring entryId;
+        bool ticked;
+        int level; // 0 for a top-level folder
+        std::wstring name;
+    };
+    // Each node before its children, siblings in display order.
+    std::vector<Node> Nodes() const;
+
+    // The recursive step of the filling: one guarded step per folder of `folders`.
+    void AddFolderNodes(HTREEITEM parent, const Dispatch& folders);
+    // Sets the tick state of `node` and of every node below it.
+    void SetNodeState(HTREEITEM node, int state);
+    int NodeState(HTREEITEM node) const;
+    // Flips the tick of the node whose tick picture the last click hit.
+    void TreeView1Click();
+
+    // The folder-kind picture for a folder's DefaultItemType.
+    static int ImageIndexFor(int defaultItemType);
+    HIMAGELIST Images() const { return images_.get(); }
+    HIMAGELIST StateImages() const { return stateImages_.get(); }
+
+private:
+    struct NodeData {
+        std::wstring name;
+        std::wstring entryId;
+    };
+
+    HTREEITEM AddNode(HTREEITEM parent, NodeData data);
+    void SortLevel(HTREEITEM parent);
+    static int CALLBACK CompareByName(LPARAM first, LPARAM second, LPARAM);
+    static LRESULT CALLBACK TreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+
+    // Declared before the control, so the control goes first: it draws from both lists.
+    UniqueHimagelist images_;
+    UniqueHimagelist stateImages_;
+    UniqueHwnd TreeView1;
+    // Node texts live here; each node's lParam points at its entry (addresses never move).
+    std::deque<NodeData> nodeData_;
+    POINT lastClick_{-1, -1};
+};
+
+} // namespace gleaner
