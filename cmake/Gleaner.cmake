@@ -18,13 +18,14 @@ endfunction()
 set(GLEANER_WIN_LIBS ole32 oleaut32 uuid comctl32 comdlg32 shell32 shlwapi advapi32 user32 gdi32 bcrypt version)
 
 # gleaner_win_test(name sources...): a GoogleTest executable for the Windows target whose
-# tests ctest runs one by one under Wine.
+# tests ctest runs one by one under Wine, with the Outlook stand-in registered first and its
+# test support (tests/win/support) linked in.
 function(gleaner_win_test name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE gleaner_win gtest gtest_main)
+  target_link_libraries(${name} PRIVATE gleaner_win gleaner_test_support gtest gtest_main)
   if(NOT MSVC)
     target_link_options(${name} PRIVATE -static)
   endif()
   gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES TIMEOUT 120)
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED outlook_standin)
 endfunction()

@@ -1,0 +1,714 @@
+#include "Model.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+
+#include "Members.h"
+#include "platform/Text.h"
+
+using nlohmann::ordered_json;
+
+namespace standin {
+
+namespace {
+
+using json = nlohmann::json;
+
+[[noreturn]] void Fail(std::wstring message)
+{
+    throw Fault{std::move(message)};
+}
+
+std::wstring Wide(const std::string& text) { return gleaner::FromUtf8(text); }
+std::string Narrow(std::wstring_view text) { return gleaner::ToUtf8(text); }
+
+bool StartsWithClass(std::wstring_view messageClass, std::wstring_view prefix)
+{
+    if (messageClass.size() < prefix.size()) return false;
+    if (!SameName(messageClass.substr(0, prefix.size()), prefix)) return false;
+    return messageClass.size() == prefix.size() || messageClass[prefix.size()] == L'.';
+}
+
+// Days from 1970-01-01 of a proleptic Gregorian date.
+long long DaysFromCivil(long long y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void CivilFromDays(long long z, int& y, unsigned& m, unsigned& d)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long yy = static_cast<long long>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int>(yy + (m <= 2));
+}
+
+constexpr long long kOleEpochDays = -25569; // 1899-12-30 relative to 1970-01-01
+
+FailMap ParseFail(const json& node)
+{
+    FailMap fail;
+    if (node.is_null()) return fail;
+    if (!node.is_object()) Fail(L"\"fail\" must map member names to messages");
+    for (auto& [key, message] : node.items()) {
+        if (!message.is_string()) Fail(L"\"fail\" of " + Wide(key) + L" must be a message text");
+        fail.emplace_back(Wide(key), Wide(message.get<std::string>()));
+    }
+    return fail;
+}
+
+ordered_json FailJson(const FailMap& fail)
+{
+    ordered_json node = ordered_json::object();
+    for (auto& [member, message] : fail) node[Narrow(member)] = Narrow(message);
+    return node;
+}
+
+Value ValueFromJson(int id, const json& node, std::wstring_view what)
+{
+    switch (node.type()) {
+    case json::value_t::string: {
+        const std::string& text = node.get_ref<const std::string&>();
+        if (IsDateMember(id)) {
+            double date = 0;
+            if (!ParseDate(text, date)) Fail(L"bad date for " + std::wstring(what) + L": " + Wide(text));
+            return Value::OfDate(date);
+        }
+        return Value::OfText(Wide(text));
+    }
+    case json::value_t::number_integer:
+    case json::value_t::number_unsigned: {
+        long long n = node.get<long long>();
+        if (n < INT32_MIN || n > INT32_MAX) Fail(L"number out of range for " + std::wstring(what));
+        if (IsDateMember(id)) return Value::OfDate(static_cast<double>(n));
+        return Value::OfInt(static_cast<std::int32_t>(n));
+    }
+    case json::value_t::number_float:
+        if (IsDateMember(id)) return Value::OfDate(node.get<double>());
+        return Value{Value::Double, {}, node.get<double>()};
+    case json::value_t::boolean: return Value::OfBool(node.get<bool>());
+    case json::value_t::null: return Value{Value::Null, {}, 0};
+    case json::value_t::array: {
+        // Multi-valued texts (Categories) as Outlook shows them: joined by ", ".
+        std::wstring joined;
+        for (auto& part : node) {
+            if (!part.is_string()) Fail(L"only texts may be listed for " + std::wstring(what));
+            if (!joined.empty()) joined += L", ";
+            joined += Wide(part.get<std::string>());
+        }
+        return Value::OfText(std::move(joined));
+    }
+    default: Fail(L"unsupported value for " + std::wstring(what));
+    }
+}
+
+ordered_json ValueJson(const Value& value)
+{
+    switch (value.type) {
+    case Value::Text: return Narrow(value.text);
+    case Value::Int: return static_cast<std::int32_t>(value.number);
+    case Value::Bool: return value.number != 0;
+    case Value::Date: return FormatDate(value.number);
+    case Value::Double: return value.number;
+    case Value::Null: return nullptr;
+    }
+    return nullptr;
+}
+
+const json* JsonMember(const json& object, const char* name)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (SameName(Wide(it.key()), Wide(name))) return &*it;
+    }
+    return nullptr;
+}
+
+std::string Hex(std::uint64_t value, int digits)
+{
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+std::uint64_t Fnv(std::wstring_view text, std::uint64_t seed)
+{
+    std::uint64_t h = seed;
+    for (wchar_t c : text) {
+        h ^= static_cast<std::uint64_t>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// Builds the object tree; entry IDs that the profile leaves out are given afterwards, so
+// that a generated one never takes an ID that a later item fixes for itself.
+struct Builder {
+    std::unordered_set<std::wstring> taken;
+    std::vector<std::pair<Item*, std::string>> itemsWithoutId;     // item, store uid
+    std::vector<std::pair<Folder*, std::string>> foldersWithoutId; // folder, store uid
+
+    void takeId(const std::wstring& id)
+    {
+        if (!taken.insert(id).second) Fail(L"the entry ID " + id + L" is used twice");
+    }
+
+    std::shared_ptr<Item> item(const json& node, Folder* parent, const std::string& uid)
+    {
+        if (!node.is_object()) Fail(L"an item must be an object");
+        auto item = std::make_shared<Item>();
+        item->parent = parent;
+        for (auto& [key, value] : node.items()) {
+            std::wstring name = Wide(key);
+            if (SameName(name, L"messageClass")) {
+                if (!value.is_string()) Fail(L"messageClass must be a text");
+                item->messageClass = Wide(value.get<std::string>());
+            } else if (SameName(name, L"entryID")) {
+                if (!value.is_string()) Fail(L"entryID must be a text");
+                item->entryId = Wide(value.get<std::string>());
+            } else if (SameName(name, L"attachments")) {
+                if (!value.is_array()) Fail(L"attachments must be a list of names");
+                for (auto& a : value) {
+                    if (!a.is_string()) Fail(L"attachments must be a list of names");
+                    item->attachments.push_back(Wide(a.get<std::string>()));
+                }
+            } else if (SameName(name, L"fail")) {
+                item->fail = ParseFail(value);
+            } else {
+                int id = RegisterMember(name);
+                item->set(id, ValueFromJson(id, value, name));
+            }
+        }
+        if (item->messageClass.empty()) item->messageClass = DefaultClass(parent->defaultItemType);
+        if (item->entryId.empty()) itemsWithoutId.emplace_back(item.get(), uid);
+        else takeId(item->entryId);
+        return item;
+    }
+
+    static std::wstring DefaultClass(int defaultItemType)
+    {
+        static const wchar_t* const kClasses[] = {L"IPM.Note",     L"IPM.Appointment", L"IPM.Contact", L"IPM.Task",
+                                                  L"IPM.Activity", L"IPM.StickyNote",  L"IPM.Post",    L"IPM.DistList"};
+        return defaultItemType >= 0 && defaultItemType < 8 ? kClasses[defaultItemType] : L"IPM.Note";
+    }
+
+    void folder(const json& node, Folder& f, Folder* parent, Store* store, const std::string& uid)
+    {
+        if (!node.is_object()) Fail(L"a folder must be an object");
+        f.parent = parent;
+        f.store = store;
+        const json* name = JsonMember(node, "name");
+        if (!name || !name->is_string()) Fail(L"every folder and store needs a \"name\"");
+        f.name = Wide(name->get<std::string>());
+        if (const json* id = JsonMember(node, "entryID")) f.entryId = Wide(id->get<std::string>());
+        if (const json* type = JsonMember(node, "defaultItemType")) {
+            if (!type->is_number_integer()) Fail(L"defaultItemType of " + f.name + L" must be an integer");
+            f.defaultItemType = type->get<int>();
+        }
+        if (const json* role = JsonMember(node, "role")) f.role = Wide(role->get<std::string>());
+        if (const json* fail = JsonMember(node, "fail")) f.fail = ParseFail(*fail);
+        if (f.entryId.empty()) foldersWithoutId.emplace_back(&f, uid);
+        else takeId(f.entryId);
+        if (const json* items = JsonMember(node, "items")) {
+            if (!items->is_array()) Fail(L"items of " + f.name + L" must be a list");
+            f.items.reserve(items->size());
+            for (auto& i : *items) f.items.push_back(item(i, &f, uid));
+        }
+        if (const json* folders = JsonMember(node, "folders")) {
+            if (!folders->is_array()) Fail(L"folders of " + f.name + L" must be a list");
+            for (auto& sub : *folders) {
+                f.folders.push_back(std::make_unique<Folder>());
+                folder(sub, *f.folders.back(), &f, store, uid);
+            }
+        }
+    }
+
+    void assignIds()
+    {
+        std::uint64_t seq = 1;
+        auto next = [&](const std::string& uid, const char* tag) {
+            for (;;) {
+                std::wstring id = Wide("00000000" + uid + tag + Hex(seq++, 16));
+                if (taken.insert(id).second) return id;
+            }
+        };
+        for (auto& [f, uid] : foldersWithoutId) f->entryId = next(uid, "01000000");
+        for (auto& [i, uid] : itemsWithoutId) i->entryId = next(uid, "07000000");
+    }
+};
+
+void SerializeFolder(const Folder& f, ordered_json& node)
+{
+    node["name"] = Narrow(f.name);
+    node["entryID"] = Narrow(f.entryId);
+    node["defaultItemType"] = f.defaultItemType;
+    if (!f.role.empty()) node["role"] = Narrow(f.role);
+    if (!f.fail.empty()) node["fail"] = FailJson(f.fail);
+    ordered_json items = ordered_json::array();
+    for (auto& item : f.items) {
+        ordered_json i = ordered_json::object();
+        i["messageClass"] = Narrow(item->messageClass);
+        i["entryID"] = Narrow(item->entryId);
+        for (auto& [id, value] : item->props) i[Narrow(MemberName(id))] = ValueJson(value);
+        if (!item->attachments.empty()) {
+            ordered_json names = ordered_json::array();
+            for (auto& a : item->attachments) names.push_back(Narrow(a));
+            i["attachments"] = std::move(names);
+        }
+        if (!item->fail.empty()) i["fail"] = FailJson(item->fail);
+        items.push_back(std::move(i));
+    }
+    node["items"] = std::move(items);
+    ordered_json folders = ordered_json::array();
+    for (auto& sub : f.folders) {
+        ordered_json s = ordered_json::object();
+        SerializeFolder(*sub, s);
+        folders.push_back(std::move(s));
+    }
+    node["folders"] = std::move(folders);
+}
+
+std::string ReadWholeFile(const std::wstring& path, bool mustExist)
+{
+    gleaner::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        if (!mustExist) return {};
+        Fail(L"cannot open the profile " + path);
+    }
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file.get(), &size);
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < text.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), text.data() + done, chunk, &read, nullptr) || read == 0) break;
+        done += read;
+    }
+    text.resize(done);
+    return text;
+}
+
+void WriteAll(HANDLE file, const std::string& text, const std::wstring& path)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0)
+            Fail(L"cannot write " + path);
+        done += written;
+    }
+}
+
+} // namespace
+
+const std::wstring* FindFault(const FailMap& fail, std::wstring_view member)
+{
+    for (auto& [name, message] : fail) {
+        if (SameName(name, member)) return &message;
+    }
+    return nullptr;
+}
+
+Kind KindOfClass(std::wstring_view c)
+{
+    if (StartsWithClass(c, L"IPM.Schedule.Meeting")) return Kind::Meeting;
+    if (StartsWithClass(c, L"IPM.Note")) return Kind::Mail;
+    if (StartsWithClass(c, L"IPM.Appointment")) return Kind::Appointment;
+    if (StartsWithClass(c, L"IPM.Contact")) return Kind::Contact;
+    if (StartsWithClass(c, L"IPM.Activity")) return Kind::Journal;
+    if (StartsWithClass(c, L"IPM.StickyNote")) return Kind::Note;
+    if (StartsWithClass(c, L"IPM.Task")) return Kind::Task;
+    if (StartsWithClass(c, L"IPM.Post")) return Kind::Post;
+    if (StartsWithClass(c, L"IPM.DistList")) return Kind::DistList;
+    return Kind::Other;
+}
+
+bool IsDateMember(int id)
+{
+    switch (id) {
+    case M_Start: case M_End: case M_StartDate: case M_DueDate: case M_CreationTime: case M_LastModificationTime:
+    case M_ReceivedTime: case M_SentOn: case M_DateCompleted: return true;
+    default: return false;
+    }
+}
+
+bool IsIntMember(int id)
+{
+    switch (id) {
+    case M_Size: case M_TotalWork: case M_ActualWork: case M_Importance: case M_Sensitivity: case M_Duration:
+    case M_BusyStatus: case M_Status: case M_PercentComplete: return true;
+    default: return false;
+    }
+}
+
+bool IsBoolMember(int id)
+{
+    switch (id) {
+    case M_UnRead: case M_NoAging: case M_AllDayEvent: case M_Complete: return true;
+    default: return false;
+    }
+}
+
+bool ParseDate(std::string_view text, double& oleDate)
+{
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, consumed = 0;
+    std::string t(text);
+    int fields = std::sscanf(t.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &consumed);
+    if (fields != 3) return false;
+    size_t pos = static_cast<size_t>(consumed);
+    double fraction = 0;
+    if (pos < t.size()) {
+        if (t[pos] != 'T' && t[pos] != ' ') return false;
+        int more = 0;
+        if (std::sscanf(t.c_str() + pos + 1, "%2d:%2d:%2d%n", &h, &mi, &s, &more) != 3) return false;
+        pos += 1 + static_cast<size_t>(more);
+        if (pos < t.size()) {
+            if (t[pos] != '.') return false;
+            size_t digits = 0;
+            double scale = 0.1;
+            for (++pos; pos < t.size(); ++pos, ++digits) {
+                if (t[pos] < '0' || t[pos] > '9') return false;
+                fraction += (t[pos] - '0') * scale;
+                scale /= 10;
+            }
+            if (digits == 0) return false;
+        }
+    }
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || y < 100) return false;
+    long long days = DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) - kOleEpochDays;
+    double secondsOfDay = h * 3600.0 + mi * 60.0 + s + fraction;
+    // OLE dates before 1899-12-30 count the day backwards but the time forwards.
+    oleDate = days >= 0 ? days + secondsOfDay / 86400.0 : days - secondsOfDay / 86400.0;
+    return true;
+}
+
+std::string FormatDate(double oleDate)
+{
+    double whole = oleDate >= 0 ? std::floor(oleDate) : std::ceil(oleDate);
+    long long ms = std::llround(std::fabs(oleDate - whole) * 86400000.0);
+    long long days = static_cast<long long>(whole);
+    if (ms >= 86400000) {
+        ms -= 86400000;
+        days += oleDate >= 0 ? 1 : -1;
+    }
+    int y = 0;
+    unsigned m = 0, d = 0;
+    CivilFromDays(days + kOleEpochDays, y, m, d);
+    char buffer[40];
+    int n = std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02lld:%02lld:%02lld", y, m, d, ms / 3600000,
+                          ms / 60000 % 60, ms / 1000 % 60);
+    if (ms % 1000) std::snprintf(buffer + n, sizeof buffer - n, ".%03lld", ms % 1000);
+    return buffer;
+}
+
+const Value* Item::find(int id) const
+{
+    for (auto& [key, value] : props) {
+        if (key == id) return &value;
+    }
+    return nullptr;
+}
+
+void Item::set(int id, Value value)
+{
+    if (id == M_MessageClass) {
+        messageClass = value.text;
+        return;
+    }
+    for (auto& [key, existing] : props) {
+        if (key == id) {
+            existing = std::move(value);
+            return;
+        }
+    }
+    props.emplace_back(id, std::move(value));
+}
+
+std::int32_t Item::size() const
+{
+    if (const Value* given = find(M_Size); given && given->type == Value::Int) return static_cast<std::int32_t>(given->number);
+    long long total = 256 + 2 * static_cast<long long>(messageClass.size());
+    for (auto& [id, value] : props) total += value.type == Value::Text ? 2 * static_cast<long long>(value.text.size()) : 8;
+    for (auto& name : attachments) total += 1024 + 2 * static_cast<long long>(name.size());
+    return static_cast<std::int32_t>(std::min<long long>(total, INT32_MAX));
+}
+
+Profile::~Profile()
+{
+    try {
+        fold();
+    } catch (...) {
+        // Nothing is lost: the journal stays and is replayed at the next load.
+    }
+}
+
+void Profile::load(const std::wstring& path)
+{
+    path_ = path;
+    journalPath_ = path + L".journal";
+    parse(ReadWholeFile(path, true));
+    replayJournal();
+}
+
+void Profile::parse(const std::string& text)
+{
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::exception& e) {
+        Fail(L"the profile " + path_ + L" is not valid JSON: " + Wide(e.what()));
+    }
+    if (!root.is_object()) Fail(L"the profile must be a JSON object");
+    Builder builder;
+    try {
+        if (const json* v = JsonMember(root, "version")) version = Wide(v->get<std::string>());
+        if (const json* u = JsonMember(root, "unavailable")) unavailable = u->get<bool>();
+        if (const json* a = JsonMember(root, "application"); a && JsonMember(*a, "fail"))
+            applicationFail = ParseFail(*JsonMember(*a, "fail"));
+        if (const json* n = JsonMember(root, "namespace"); n && JsonMember(*n, "fail"))
+            namespaceFail = ParseFail(*JsonMember(*n, "fail"));
+        if (const json* list = JsonMember(root, "addins")) {
+            for (auto& node : *list) {
+                AddIn addin;
+                if (const json* v = JsonMember(node, "description")) addin.description = Wide(v->get<std::string>());
+                if (const json* v = JsonMember(node, "progId")) addin.progId = Wide(v->get<std::string>());
+                if (const json* v = JsonMember(node, "guid")) addin.guid = Wide(v->get<std::string>());
+                if (const json* v = JsonMember(node, "connect")) addin.connect = v->get<bool>();
+                if (const json* v = JsonMember(node, "fail")) addin.fail = ParseFail(*v);
+                addins.push_back(std::move(addin));
+            }
+        }
+        if (const json* list = JsonMember(root, "stores")) {
+            if (!list->is_array()) Fail(L"\"stores\" must be a list");
+            stores.resize(list->size());
+            for (size_t i = 0; i < list->size(); ++i) {
+                const json& node = (*list)[i];
+                Store& store = stores[i];
+                const json* name = node.is_object() ? JsonMember(node, "name") : nullptr;
+                std::wstring storeName = name && name->is_string() ? Wide(name->get<std::string>()) : L"";
+                std::wstring seed = storeName + L"#" + std::to_wstring(i);
+                std::string uid = Hex(Fnv(seed, 14695981039346656037ull), 16) + Hex(Fnv(seed, 1099511628211ull), 16);
+                store.top = std::make_unique<Folder>();
+                builder.folder(node, *store.top, nullptr, &store, uid);
+                if (const json* id = JsonMember(node, "storeID")) store.storeId = Wide(id->get<std::string>());
+                else store.storeId = Wide("0000000038A1BB1005E5101AA1BB08002B2A56C20000" + uid);
+            }
+        }
+    } catch (const json::exception& e) {
+        Fail(L"the profile " + path_ + L" has a value of the wrong type: " + Wide(e.what()));
+    }
+    builder.assignIds();
+
+    std::vector<Folder*> pending;
+    for (auto& store : stores) pending.push_back(store.top.get());
+    while (!pending.empty()) {
+        Folder* f = pending.back();
+        pending.pop_back();
+        foldersById_.emplace(f->entryId, f);
+        for (auto& item : f->items) itemsById_.emplace(item->entryId, item);
+        for (auto& sub : f->folders) pending.push_back(sub.get());
+    }
+}
+
+std::shared_ptr<Item> Profile::findItem(std::wstring_view entryId) const
+{
+    auto found = itemsById_.find(std::wstring(entryId));
+    return found == itemsById_.end() ? nullptr : found->second;
+}
+
+Folder* Profile::findFolder(std::wstring_view entryId) const
+{
+    auto found = foldersById_.find(std::wstring(entryId));
+    return found == foldersById_.end() ? nullptr : found->second;
+}
+
+const Store* Profile::findStore(std::wstring_view storeId) const
+{
+    for (auto& store : stores) {
+        if (store.storeId == storeId) return &store;
+    }
+    return nullptr;
+}
+
+Folder* Profile::folderByRole(std::wstring_view role) const
+{
+    for (auto& store : stores) {
+        std::vector<Folder*> pending{store.top.get()};
+        while (!pending.empty()) {
+            Folder* f = pending.front();
+            pending.erase(pending.begin());
+            if (SameName(f->role, role)) return f;
+            for (auto& sub : f->folders) pending.push_back(sub.get());
+        }
+    }
+    return nullptr;
+}
+
+void Profile::applySet(Item& item, const std::vector<std::pair<int, Value>>& values)
+{
+    for (auto& [id, value] : values) item.set(id, value);
+}
+
+void Profile::applyMove(Item& item, Folder& destination)
+{
+    auto& from = item.parent->items;
+    auto it = std::find_if(from.begin(), from.end(), [&](auto& p) { return p.get() == &item; });
+    if (it == from.end()) return;
+    std::shared_ptr<Item> keep = *it;
+    from.erase(it);
+    destination.items.push_back(std::move(keep));
+    item.parent = &destination;
+}
+
+void Profile::applyRemove(Item& item)
+{
+    auto& from = item.parent->items;
+    auto it = std::find_if(from.begin(), from.end(), [&](auto& p) { return p.get() == &item; });
+    if (it != from.end()) from.erase(it);
+    item.deleted = true;
+    itemsById_.erase(item.entryId);
+}
+
+void Profile::replayJournal()
+{
+    std::string text = ReadWholeFile(journalPath_, false);
+    size_t start = 0;
+    bool any = false;
+    // Only complete lines count: a change whose line was cut short by a kill never returned.
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        json op = json::parse(text.begin() + static_cast<std::ptrdiff_t>(start),
+                              text.begin() + static_cast<std::ptrdiff_t>(end), nullptr, false);
+        if (!op.is_object() || !op.contains("op") || !op.contains("id")) continue;
+        std::shared_ptr<Item> item = findItem(Wide(op["id"].get<std::string>()));
+        if (!item) continue;
+        std::string kind = op["op"].get<std::string>();
+        if (kind == "set" && op.contains("values")) {
+            std::vector<std::pair<int, Value>> values;
+            for (auto& [key, value] : op["values"].items()) {
+                std::wstring name = Wide(key);
+                int id = RegisterMember(name);
+                values.emplace_back(id, ValueFromJson(id, value, name));
+            }
+            applySet(*item, values);
+        } else if (kind == "move" && op.contains("to")) {
+            if (Folder* to = findFolder(Wide(op["to"].get<std::string>()))) applyMove(*item, *to);
+        } else if (kind == "delete") {
+            applyRemove(*item);
+        }
+        any = true;
+    }
+    if (any) changed_ = true;
+    if (start < text.size()) {
+        // Drop the torn tail so that the next change starts on a line of its own.
+        changed_ = true;
+        gleaner::UniqueFile file(::CreateFileW(journalPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            LARGE_INTEGER at{};
+            at.QuadPart = static_cast<LONGLONG>(start);
+            ::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN);
+            ::SetEndOfFile(file.get());
+        }
+    }
+}
+
+void Profile::appendJournal(const std::string& line)
+{
+    if (!journal_) {
+        journal_.reset(::CreateFileW(journalPath_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!journal_) Fail(L"cannot open the journal " + journalPath_);
+    }
+    // One write per change: once WriteFile returns, the system holds it even if this
+    // process is killed.
+    WriteAll(journal_.get(), line + "\n", journalPath_);
+    changed_ = true;
+}
+
+void Profile::setValues(Item& item, const std::vector<std::pair<int, Value>>& values)
+{
+    ordered_json op = {{"op", "set"}, {"id", Narrow(item.entryId)}};
+    ordered_json v = ordered_json::object();
+    for (auto& [id, value] : values) v[Narrow(MemberName(id))] = ValueJson(value);
+    op["values"] = std::move(v);
+    appendJournal(op.dump());
+    applySet(item, values);
+}
+
+void Profile::move(Item& item, Folder& destination)
+{
+    ordered_json op = {{"op", "move"}, {"id", Narrow(item.entryId)}, {"to", Narrow(destination.entryId)}};
+    appendJournal(op.dump());
+    applyMove(item, destination);
+}
+
+void Profile::remove(Item& item)
+{
+    ordered_json op = {{"op", "delete"}, {"id", Narrow(item.entryId)}};
+    appendJournal(op.dump());
+    applyRemove(item);
+}
+
+std::string Profile::serialize() const
+{
+    ordered_json root = ordered_json::object();
+    root["version"] = Narrow(version);
+    if (unavailable) root["unavailable"] = true;
+    if (!applicationFail.empty()) root["application"] = {{"fail", FailJson(applicationFail)}};
+    if (!namespaceFail.empty()) root["namespace"] = {{"fail", FailJson(namespaceFail)}};
+    ordered_json list = ordered_json::array();
+    for (auto& a : addins) {
+        ordered_json node = {{"description", Narrow(a.description)},
+                             {"progId", Narrow(a.progId)},
+                             {"guid", Narrow(a.guid)},
+                             {"connect", a.connect}};
+        if (!a.fail.empty()) node["fail"] = FailJson(a.fail);
+        list.push_back(std::move(node));
+    }
+    root["addins"] = std::move(list);
+    ordered_json storeList = ordered_json::array();
+    for (auto& store : stores) {
+        ordered_json node = ordered_json::object();
+        SerializeFolder(*store.top, node);
+        node["storeID"] = Narrow(store.storeId);
+        storeList.push_back(std::move(node));
+    }
+    root["stores"] = std::move(storeList);
+    return root.dump(1, '\t') + "\n";
+}
+
+void Profile::fold()
+{
+    if (!changed_ || path_.empty()) return;
+    std::wstring temp = path_ + L".tmp";
+    {
+        gleaner::UniqueFile file(
+            ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) Fail(L"cannot write " + temp);
+        WriteAll(file.get(), serialize(), temp);
+    }
+    if (!::MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        Fail(L"cannot replace " + path_);
+    journal_.reset();
+    ::DeleteFileW(journalPath_.c_str());
+    changed_ = false;
+}
+
+} // namespace standin
