@@ -275,10 +275,11 @@ TEST(MatchEngine, ClearedRowsAreAddedAgain)
     Search s;
     s.Add(L"A", "x");
     s.Add(L"B", "x");
-    s.rows.Clear();           // processing emptied the list
     s.Add(L"C", "x");
-    EXPECT_EQ(s.RowIds(), L"ACB");   // C's match with A comes first
-    EXPECT_EQ(s.Captions(), L"ncc");
+    s.rows.Clear();           // processing emptied the list
+    s.Add(L"D", "x");
+    EXPECT_EQ(s.RowIds(), L"ADBC");   // D's match with A comes first
+    EXPECT_EQ(s.Captions(), L"nccc");
 }
 
 // ---- Differential: the engine against the pairwise search on random runs ----
@@ -440,6 +441,9 @@ void RunRandomSearch(unsigned seed)
             engine.ClearLists();
             rows.Clear();
             continue;
+        } else if (action < 88) {
+            ref.rows.clear();       // only the rows go, the lists stay
+            rows.Clear();
         }
         // Otherwise a cancelled or failed item: nothing examined, but the re-sync runs.
 
