@@ -30,7 +30,8 @@ public:
         ::SetWindowLongPtrW(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tree));
         tree.Create(parent_, 100);
         ::MoveWindow(tree.hwnd(), 0, 0, 380, 560, TRUE);
-        ::ShowWindow(parent_, SW_SHOWNORMAL);
+        // Hidden: item rectangles and hit tests need no mapped window, and Wine waits on unmapping.
+
 
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);

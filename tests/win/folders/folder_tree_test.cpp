@@ -217,6 +217,7 @@ TEST(FolderTreeTest, OnlyAClickOnTheTickPictureFlipsTheNodeAndEverythingBelow)
     ASSERT_TRUE(HitFlags(tree, label) & TVHT_ONITEMLABEL);
     Click(tree, label);
     EXPECT_EQ(TreeView_GetSelection(tree), inbox);
+    EXPECT_EQ(Ticks(host.tree), before);
     POINT picture{label.x - 4 - 8, label.y};
     ASSERT_TRUE(HitFlags(tree, picture) & TVHT_ONITEMICON);
     Click(tree, picture);
