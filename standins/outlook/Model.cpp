@@ -16,14 +16,22 @@ namespace standin {
 
 namespace {
 
-using json = nlohmann::json;
+// Ordered: objects are vectors, far fewer allocations than maps, and keys keep their order.
+using json = nlohmann::ordered_json;
 
 [[noreturn]] void Fail(std::wstring message)
 {
     throw Fault{std::move(message)};
 }
 
-std::wstring Wide(const std::string& text) { return gleaner::FromUtf8(text); }
+std::wstring Wide(const std::string& text)
+{
+    // Most profile text is ASCII; widen it directly instead of a round through the system.
+    for (unsigned char c : text) {
+        if (c >= 0x80) return gleaner::FromUtf8(text);
+    }
+    return std::wstring(text.begin(), text.end());
+}
 std::string Narrow(std::wstring_view text) { return gleaner::ToUtf8(text); }
 
 bool StartsWithClass(std::wstring_view messageClass, std::wstring_view prefix)
@@ -130,19 +138,31 @@ ordered_json ValueJson(const Value& value)
     return nullptr;
 }
 
+bool SameKey(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 const json* JsonMember(const json& object, const char* name)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
-        if (SameName(Wide(it.key()), Wide(name))) return &*it;
+        if (SameKey(it.key(), name)) return &*it;
     }
     return nullptr;
 }
 
 std::string Hex(std::uint64_t value, int digits)
 {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
-    return buffer;
+    std::string text(static_cast<size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0 && value; --i, value >>= 4) text[static_cast<size_t>(i)] = "0123456789ABCDEF"[value & 15];
+    return text;
 }
 
 std::uint64_t Fnv(std::wstring_view text, std::uint64_t seed)
@@ -159,38 +179,50 @@ std::uint64_t Fnv(std::wstring_view text, std::uint64_t seed)
 // that a generated one never takes an ID that a later item fixes for itself.
 struct Builder {
     std::unordered_set<std::wstring> taken;
-    std::vector<std::pair<Item*, std::string>> itemsWithoutId;     // item, store uid
-    std::vector<std::pair<Folder*, std::string>> foldersWithoutId; // folder, store uid
+    std::vector<std::string> uids; // per store
+    std::vector<std::pair<Item*, size_t>> itemsWithoutId;     // item, store index
+    std::vector<std::pair<Folder*, size_t>> foldersWithoutId; // folder, store index
+
+    // Profiles repeat a few property names many times: look each spelling up once.
+    std::unordered_map<std::string, int> memberIds;
+    int memberOf(const std::string& key)
+    {
+        auto found = memberIds.find(key);
+        if (found != memberIds.end()) return found->second;
+        int id = RegisterMember(Wide(key));
+        memberIds.emplace(key, id);
+        return id;
+    }
 
     void takeId(const std::wstring& id)
     {
         if (!taken.insert(id).second) Fail(L"the entry ID " + id + L" is used twice");
     }
 
-    std::shared_ptr<Item> item(const json& node, Folder* parent, const std::string& uid)
+    std::shared_ptr<Item> item(const json& node, Folder* parent, size_t uid)
     {
         if (!node.is_object()) Fail(L"an item must be an object");
         auto item = std::make_shared<Item>();
         item->parent = parent;
+        item->props.reserve(node.size());
         for (auto& [key, value] : node.items()) {
-            std::wstring name = Wide(key);
-            if (SameName(name, L"messageClass")) {
+            if (SameKey(key, "messageClass")) {
                 if (!value.is_string()) Fail(L"messageClass must be a text");
                 item->messageClass = Wide(value.get<std::string>());
-            } else if (SameName(name, L"entryID")) {
+            } else if (SameKey(key, "entryID")) {
                 if (!value.is_string()) Fail(L"entryID must be a text");
                 item->entryId = Wide(value.get<std::string>());
-            } else if (SameName(name, L"attachments")) {
+            } else if (SameKey(key, "attachments")) {
                 if (!value.is_array()) Fail(L"attachments must be a list of names");
                 for (auto& a : value) {
                     if (!a.is_string()) Fail(L"attachments must be a list of names");
                     item->attachments.push_back(Wide(a.get<std::string>()));
                 }
-            } else if (SameName(name, L"fail")) {
+            } else if (SameKey(key, "fail")) {
                 item->fail = ParseFail(value);
             } else {
-                int id = RegisterMember(name);
-                item->set(id, ValueFromJson(id, value, name));
+                int id = memberOf(key);
+                item->set(id, ValueFromJson(id, value, MemberName(id)));
             }
         }
         if (item->messageClass.empty()) item->messageClass = DefaultClass(parent->defaultItemType);
@@ -206,7 +238,7 @@ struct Builder {
         return defaultItemType >= 0 && defaultItemType < 8 ? kClasses[defaultItemType] : L"IPM.Note";
     }
 
-    void folder(const json& node, Folder& f, Folder* parent, Store* store, const std::string& uid)
+    void folder(const json& node, Folder& f, Folder* parent, Store* store, size_t uid)
     {
         if (!node.is_object()) Fail(L"a folder must be an object");
         f.parent = parent;
@@ -240,10 +272,14 @@ struct Builder {
     void assignIds()
     {
         std::uint64_t seq = 1;
-        auto next = [&](const std::string& uid, const char* tag) {
+        // `taken` holds the IDs the profile fixed; generated ones never repeat among themselves.
+        auto next = [&](size_t uid, const char* tag) {
+            std::string id = "00000000" + uids[uid] + tag + "0000000000000000";
             for (;;) {
-                std::wstring id = Wide("00000000" + uid + tag + Hex(seq++, 16));
-                if (taken.insert(id).second) return id;
+                std::uint64_t n = seq++;
+                for (size_t i = id.size(); n; n >>= 4) id[--i] = "0123456789ABCDEF"[n & 15];
+                std::wstring wide(id.begin(), id.end());
+                if (!taken.count(wide)) return wide;
             }
         };
         for (auto& [f, uid] : foldersWithoutId) f->entryId = next(uid, "01000000");
@@ -366,29 +402,52 @@ bool IsBoolMember(int id)
     }
 }
 
-bool ParseDate(std::string_view text, double& oleDate)
+namespace {
+
+// Reads exactly `count` digits at `pos`.
+bool Digits(std::string_view t, size_t& pos, size_t count, int& value)
 {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, consumed = 0;
-    std::string t(text);
-    int fields = std::sscanf(t.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &consumed);
-    if (fields != 3) return false;
-    size_t pos = static_cast<size_t>(consumed);
+    if (pos + count > t.size()) return false;
+    value = 0;
+    for (size_t i = 0; i < count; ++i, ++pos) {
+        char c = t[pos];
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+bool Expect(std::string_view t, size_t& pos, char c)
+{
+    if (pos >= t.size() || t[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+} // namespace
+
+bool ParseDate(std::string_view t, double& oleDate)
+{
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    size_t pos = 0;
+    if (!Digits(t, pos, 4, y) || !Expect(t, pos, '-') || !Digits(t, pos, 2, mo) || !Expect(t, pos, '-') ||
+        !Digits(t, pos, 2, d))
+        return false;
     double fraction = 0;
     if (pos < t.size()) {
         if (t[pos] != 'T' && t[pos] != ' ') return false;
-        int more = 0;
-        if (std::sscanf(t.c_str() + pos + 1, "%2d:%2d:%2d%n", &h, &mi, &s, &more) != 3) return false;
-        pos += 1 + static_cast<size_t>(more);
+        ++pos;
+        if (!Digits(t, pos, 2, h) || !Expect(t, pos, ':') || !Digits(t, pos, 2, mi) || !Expect(t, pos, ':') ||
+            !Digits(t, pos, 2, s))
+            return false;
         if (pos < t.size()) {
-            if (t[pos] != '.') return false;
-            size_t digits = 0;
+            if (!Expect(t, pos, '.') || pos == t.size()) return false;
             double scale = 0.1;
-            for (++pos; pos < t.size(); ++pos, ++digits) {
+            for (; pos < t.size(); ++pos) {
                 if (t[pos] < '0' || t[pos] > '9') return false;
                 fraction += (t[pos] - '0') * scale;
                 scale /= 10;
             }
-            if (digits == 0) return false;
         }
     }
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || y < 100) return false;
@@ -504,11 +563,12 @@ void Profile::parse(const std::string& text)
                 const json* name = node.is_object() ? JsonMember(node, "name") : nullptr;
                 std::wstring storeName = name && name->is_string() ? Wide(name->get<std::string>()) : L"";
                 std::wstring seed = storeName + L"#" + std::to_wstring(i);
-                std::string uid = Hex(Fnv(seed, 14695981039346656037ull), 16) + Hex(Fnv(seed, 1099511628211ull), 16);
+                builder.uids.push_back(Hex(Fnv(seed, 14695981039346656037ull), 16) +
+                                       Hex(Fnv(seed, 1099511628211ull), 16));
                 store.top = std::make_unique<Folder>();
-                builder.folder(node, *store.top, nullptr, &store, uid);
+                builder.folder(node, *store.top, nullptr, &store, i);
                 if (const json* id = JsonMember(node, "storeID")) store.storeId = Wide(id->get<std::string>());
-                else store.storeId = Wide("0000000038A1BB1005E5101AA1BB08002B2A56C20000" + uid);
+                else store.storeId = Wide("0000000038A1BB1005E5101AA1BB08002B2A56C20000" + builder.uids[i]);
             }
         }
     } catch (const json::exception& e) {
@@ -516,6 +576,7 @@ void Profile::parse(const std::string& text)
     }
     builder.assignIds();
 
+    itemsById_.reserve(builder.itemsWithoutId.size() + builder.taken.size());
     std::vector<Folder*> pending;
     for (auto& store : stores) pending.push_back(store.top.get());
     while (!pending.empty()) {
