@@ -335,3 +335,79 @@ TEST(StandInLoad, AnUnavailableOutlookCannotBeCreated)
 }
 
 } // namespace
+
+namespace {
+
+TEST(StandInFaults, NamespaceApplicationCollectionAndAddInFaults)
+{
+    ComInit com;
+    StandInProfile profile(R"({
+      "application": { "fail": { "Version": "Outlook is busy.", "COMAddIns.Count": "No add-ins today." } },
+      "namespace": { "fail": { "GetDefaultFolder": "No Deleted Items.", "Folders.Count": "Offline." } },
+      "addins": [ { "description": "A", "progId": "A.B", "guid": "{}", "connect": true, "fail": { "Guid": "Gone." } } ],
+      "stores": [ { "name": "S", "folders": [ { "name": "F", "fail": { "Items.Count": "Cannot count.",
+          "Folders.Item": "Cannot fetch." }, "items": [ { "Subject": "x", "fail": { "open": "Item is locked.",
+          "Attachments.Count": "No attachments.", "Save": "Read-only store." } } ],
+          "folders": [ { "name": "G" } ] } ] } ] })");
+    Dispatch app = CreateOutlook();
+    Dispatch ns = app.callObject(L"GetNamespace", L"MAPI");
+    Dispatch topFolders = ns.getObject(L"Folders");
+    // The stores themselves are still reachable by position.
+    Dispatch f = topFolders.callObject(L"Item", 1).getObject(L"Folders").callObject(L"Item", 1);
+    Dispatch item = f.getObject(L"Items").callObject(L"Item", 1);
+    const std::pair<std::function<void()>, std::wstring> cases[] = {
+        {[&] { app.get(L"Version"); }, L"Outlook is busy."},
+        {[&] { app.getObject(L"COMAddIns").get(L"Count"); }, L"No add-ins today."},
+        {[&] { app.getObject(L"COMAddIns").callObject(L"Item", 1).get(L"Guid"); }, L"Gone."},
+        {[&] { ns.call(L"GetDefaultFolder", 3); }, L"No Deleted Items."},
+        {[&] { topFolders.get(L"Count"); }, L"Offline."},
+        {[&] { f.getObject(L"Items").get(L"Count"); }, L"Cannot count."},
+        {[&] { f.getObject(L"Folders").call(L"Item", 1); }, L"Cannot fetch."},
+        {[&] { ns.call(L"GetItemFromID", item.get(L"EntryID").toText()); }, L"Item is locked."},
+        {[&] { item.getObject(L"Attachments").get(L"Count"); }, L"No attachments."},
+        {[&] { item.call(L"Save"); }, L"Read-only store."},
+    };
+    for (auto& [call, message] : cases) EXPECT_EQ(ErrorOf(call), message);
+    EXPECT_EQ(app.getObject(L"COMAddIns").callObject(L"Item", 1).get(L"ProgId").toText(), L"A.B");
+    EXPECT_EQ(f.getObject(L"Folders").get(L"Count").toInt(), 1);
+}
+
+TEST(StandInTable, ReadsColumnsStraightFromTheStore)
+{
+    ComInit com;
+    StandInProfile profile(R"({ "stores": [ { "name": "S", "folders": [ { "name": "F", "items": [
+        { "Subject": "a", "Body": "x", "Size": 100, "attachments": ["1", "2"], "Categories": ["Red", "Blue"] },
+        { "Subject": "b", "UnRead": true } ] } ] } ] })");
+    Dispatch app = CreateOutlook();
+    Dispatch items = app.callObject(L"GetNamespace", L"MAPI").getObject(L"Folders").callObject(L"Item", 1)
+                         .getObject(L"Folders").callObject(L"Item", 1).getObject(L"Items");
+    StandInControl(app).call(L"ResetCounts");
+    long promptsBefore = StandInControl(app).get(L"SecurityPrompts").toInt();
+    Variant table = items.call(L"StandInTable", L"Subject, Body, Attachments., Size, UnRead, Categories");
+    ASSERT_EQ(table.vt(), VT_ARRAY | VT_VARIANT);
+    SAFEARRAY* array = table.raw().parray;
+    ASSERT_EQ(::SafeArrayGetDim(array), 2u);
+    LONG rows = 0, columns = 0;
+    ::SafeArrayGetUBound(array, 1, &rows);
+    ::SafeArrayGetUBound(array, 2, &columns);
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(columns, 6);
+    auto cell = [&](LONG row, LONG column) {
+        Variant v;
+        LONG index[2] = {row, column};
+        ::SafeArrayGetElement(array, index, v.put());
+        return v;
+    };
+    EXPECT_EQ(cell(0, 0).toText(), items.callObject(L"Item", 1).get(L"EntryID").toText());
+    EXPECT_EQ(cell(0, 1).toText(), L"a");
+    EXPECT_EQ(cell(0, 3).toInt(), 2);
+    EXPECT_EQ(cell(0, 4).toInt(), 100);
+    EXPECT_EQ(cell(0, 6).toText(), L"Red, Blue");
+    EXPECT_TRUE(cell(1, 2).isNull()); // no Body
+    EXPECT_EQ(cell(1, 5).vt(), VT_BOOL);
+    // No per-item call and no security prompt.
+    EXPECT_EQ(CallCount(app, L"Body"), 0);
+    EXPECT_EQ(StandInControl(app).get(L"SecurityPrompts").toInt(), promptsBefore);
+}
+
+} // namespace
