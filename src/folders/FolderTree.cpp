@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/ErrorLog.h"
 #include "folders/FolderImages.h"
 #include "platform/ComError.h"
@@ -61,35 +63,38 @@ void FolderTree::RetrieveOutlookFolders(const Dispatch& nameSpace)
 {
     HWND tree = TreeView1.get();
     TreeView_DeleteAllItems(tree);
+    roots_.clear();
     nodeData_.clear();
-    AddFolderNodes(TVI_ROOT, nameSpace.getObject(L"Folders"));
-    SortLevel(TVI_ROOT);
-    if (HTREEITEM first = TreeView_GetRoot(tree)) TreeView_Expand(tree, first, TVE_EXPAND);
-    for (HTREEITEM top = TreeView_GetRoot(tree); top; top = TreeView_GetNextSibling(tree, top)) {
-        SetNodeState(top, kTicked);
-    }
+    // The nodes are read and sorted first and reach the control once, already sorted and ticked:
+    // every message about an item costs the control a search through all its items.
+    AddFolderNodes(nullptr, nameSpace.getObject(L"Folders"));
+    auto byName = [](const NodeData* a, const NodeData* b) {
+        // The locale-aware comparison, letter case significant, as lstrcmp compares.
+        return ::lstrcmpW(a->name.c_str(), b->name.c_str()) < 0;
+    };
+    std::stable_sort(roots_.begin(), roots_.end(), byName);
+    for (NodeData& node : nodeData_) std::stable_sort(node.children.begin(), node.children.end(), byName);
+    for (NodeData* root : roots_) SetNodeState(*root, kTicked);
+    InsertIntoControl();
+    if (!roots_.empty()) TreeView_Expand(tree, roots_.front()->item, TVE_EXPAND);
 }
 
-bool FolderTree::HasFolders() const { return TreeView1 && TreeView_GetCount(TreeView1.get()) > 0; }
-
-void FolderTree::AddFolderNodes(HTREEITEM parent, const Dispatch& folders)
+void FolderTree::AddFolderNodes(NodeData* parent, const Dispatch& folders)
 {
     int count = folders.get(L"Count").toInt();
     for (int i = 1; i <= count; ++i) {
         try {
             Dispatch folder = folders.callObject(L"Item", i);
-            NodeData data;
-            data.entryId = folder.get(L"EntryID").toText();
-            data.name = folder.get(L"Name").toText();
-            HTREEITEM node = AddNode(parent, std::move(data));
-            int image = ImageIndexFor(folder.get(L"DefaultItemType").toInt());
-            TVITEMW item{};
-            item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-            item.hItem = node;
-            item.iImage = image;
-            item.iSelectedImage = image;
-            TreeView_SetItem(TreeView1.get(), &item);
-            AddFolderNodes(node, folder.getObject(L"Folders"));
+            std::wstring entryId = folder.get(L"EntryID").toText();
+            std::wstring name = folder.get(L"Name").toText();
+            NodeData& node = nodeData_.emplace_back();
+            node.name = std::move(name);
+            node.entryId = std::move(entryId);
+            node.level = parent ? parent->level + 1 : 0;
+            (parent ? parent->children : roots_).push_back(&node);
+            node.image = ImageIndexFor(folder.get(L"DefaultItemType").toInt());
+            node.state = kUnticked;
+            AddFolderNodes(&node, folder.getObject(L"Folders"));
         } catch (const std::exception& e) {
             // What was added before the failure stays; the next folder goes on.
             LogError(ExceptionMessage(e) + L" RetrieveOutlookFolders event");
@@ -97,46 +102,50 @@ void FolderTree::AddFolderNodes(HTREEITEM parent, const Dispatch& folders)
     }
 }
 
-HTREEITEM FolderTree::AddNode(HTREEITEM parent, NodeData data)
-{
-    NodeData& stored = nodeData_.emplace_back(std::move(data));
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
-    insert.item.pszText = const_cast<wchar_t*>(stored.name.c_str());
-    insert.item.lParam = reinterpret_cast<LPARAM>(&stored);
-    // The plain folder until the kind is known, so no folder ever shows the blank picture.
-    insert.item.iImage = ImageIndexFor(0);
-    insert.item.iSelectedImage = ImageIndexFor(0);
-    insert.item.state = INDEXTOSTATEIMAGEMASK(kUnticked);
-    insert.item.stateMask = TVIS_STATEIMAGEMASK;
-    HTREEITEM node = TreeView_InsertItem(TreeView1.get(), &insert);
-    if (!node) {
-        nodeData_.pop_back();
-        ThrowComError(E_FAIL, L"The folder could not be added to the tree.");
-    }
-    return node;
-}
-
-void FolderTree::SortLevel(HTREEITEM parent)
+void FolderTree::InsertIntoControl()
 {
     HWND tree = TreeView1.get();
-    TVSORTCB sort{};
-    sort.hParent = parent;
-    sort.lpfnCompare = CompareByName;
-    TreeView_SortChildrenCB(tree, &sort, FALSE);
-    for (HTREEITEM child = TreeView_GetChild(tree, parent); child; child = TreeView_GetNextSibling(tree, child)) {
-        SortLevel(child);
+    // No repainting while thousands of nodes arrive; once at the end.
+    ::SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+    // Level by level: the control looks each parent up among the items it holds, and parents
+    // inserted early are found first. Siblings keep their order (each goes last).
+    struct Pending {
+        NodeData* node;
+        HTREEITEM parent;
+    };
+    std::vector<Pending> level, next;
+    for (NodeData* root : roots_) level.push_back({root, TVI_ROOT});
+    while (!level.empty()) {
+        next.clear();
+        for (const Pending& pending : level) {
+            NodeData& node = *pending.node;
+            TVINSERTSTRUCTW insert{};
+            insert.hParent = pending.parent;
+            insert.hInsertAfter = TVI_LAST;
+            insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+            insert.item.pszText = const_cast<wchar_t*>(node.name.c_str());
+            insert.item.lParam = reinterpret_cast<LPARAM>(&node);
+            insert.item.iImage = node.image;
+            insert.item.iSelectedImage = node.image;
+            insert.item.state = INDEXTOSTATEIMAGEMASK(node.state);
+            insert.item.stateMask = TVIS_STATEIMAGEMASK;
+            node.item = TreeView_InsertItem(tree, &insert);
+            if (!node.item) continue; // its branch cannot be shown; it stays out of the node list too
+            for (NodeData* child : node.children) next.push_back({child, node.item});
+        }
+        level.swap(next);
     }
+    ::SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(tree, nullptr, TRUE);
 }
 
-int CALLBACK FolderTree::CompareByName(LPARAM first, LPARAM second, LPARAM)
+FolderTree::NodeData* FolderTree::DataOf(HTREEITEM item) const
 {
-    // The locale-aware comparison, letter case significant, as lstrcmp compares.
-    const auto* a = reinterpret_cast<const NodeData*>(first);
-    const auto* b = reinterpret_cast<const NodeData*>(second);
-    return ::lstrcmpW(a->name.c_str(), b->name.c_str());
+    TVITEMW data{};
+    data.mask = TVIF_HANDLE | TVIF_PARAM;
+    data.hItem = item;
+    if (!item || !TreeView_GetItem(TreeView1.get(), &data)) return nullptr;
+    return reinterpret_cast<NodeData*>(data.lParam);
 }
 
 int FolderTree::ImageIndexFor(int defaultItemType)
@@ -153,11 +162,14 @@ int FolderTree::NodeState(HTREEITEM node) const
 
 void FolderTree::SetNodeState(HTREEITEM node, int state)
 {
-    HWND tree = TreeView1.get();
-    TreeView_SetItemState(tree, node, INDEXTOSTATEIMAGEMASK(state), TVIS_STATEIMAGEMASK);
-    for (HTREEITEM child = TreeView_GetChild(tree, node); child; child = TreeView_GetNextSibling(tree, child)) {
-        SetNodeState(child, state);
-    }
+    if (NodeData* data = DataOf(node)) SetNodeState(*data, state);
+}
+
+void FolderTree::SetNodeState(NodeData& node, int state)
+{
+    node.state = state;
+    if (node.item) TreeView_SetItemState(TreeView1.get(), node.item, INDEXTOSTATEIMAGEMASK(state), TVIS_STATEIMAGEMASK);
+    for (NodeData* child : node.children) SetNodeState(*child, state);
 }
 
 void FolderTree::TreeView1Click()
@@ -170,11 +182,10 @@ void FolderTree::TreeView1Click()
     // The control selects only on the label or picture; a click on the tick picture selects its
     // node here, so the tick that flips is always the one clicked.
     TreeView_SelectItem(tree, hit.hItem);
-    HTREEITEM node = TreeView_GetSelection(tree);
+    NodeData* node = DataOf(TreeView_GetSelection(tree));
     if (!node) return;
-    int state = NodeState(node);
-    if (state == kUnticked) SetNodeState(node, kTicked);
-    else if (state == kTicked) SetNodeState(node, kUnticked);
+    if (node->state == kUnticked) SetNodeState(*node, kTicked);
+    else if (node->state == kTicked) SetNodeState(*node, kUnticked);
 }
 
 bool FolderTree::OnNotify(NMHDR* header, LRESULT* result)
@@ -191,29 +202,19 @@ bool FolderTree::OnNotify(NMHDR* header, LRESULT* result)
 std::vector<FolderTree::Node> FolderTree::Nodes() const
 {
     std::vector<Node> nodes;
-    HWND tree = TreeView1.get();
-    if (!tree) return nodes;
     nodes.reserve(nodeData_.size());
-    // Walk each node before its children, siblings in display order.
     struct Walker {
-        const FolderTree& owner;
-        HWND tree;
         std::vector<Node>& out;
-        void Visit(HTREEITEM first, int level)
+        void Visit(const std::vector<NodeData*>& siblings)
         {
-            for (HTREEITEM node = first; node; node = TreeView_GetNextSibling(tree, node)) {
-                TVITEMW item{};
-                item.mask = TVIF_HANDLE | TVIF_PARAM;
-                item.hItem = node;
-                TreeView_GetItem(tree, &item);
-                const auto* data = reinterpret_cast<const NodeData*>(item.lParam);
-                out.push_back({node, data ? data->entryId : std::wstring(), owner.NodeState(node) == kTicked, level,
-                               data ? data->name : std::wstring()});
-                Visit(TreeView_GetChild(tree, node), level + 1);
+            for (const NodeData* node : siblings) {
+                if (!node->item) continue;
+                out.push_back({node->item, node->entryId, node->state == kTicked, node->level, node->name});
+                Visit(node->children);
             }
         }
-    } walker{*this, tree, nodes};
-    walker.Visit(TreeView_GetRoot(tree), 0);
+    } walker{nodes};
+    walker.Visit(roots_);
     return nodes;
 }
 

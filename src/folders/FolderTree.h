@@ -1,6 +1,7 @@
 #pragma once
 // TreeView1: every folder of every store of the Outlook profile, with a folder-kind picture and a
-// tick. Owns the tree control, its two image lists and each node's folder name and EntryID.
+// tick. Owns the tree control, its two image lists and the nodes (name, EntryID, tick state);
+// the control mirrors the nodes.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -33,7 +34,7 @@ public:
     // the first top-level node one level. Failures of single folders are logged; a failure to read
     // the top-level collection reaches the caller.
     void RetrieveOutlookFolders(const Dispatch& nameSpace);
-    bool HasFolders() const;
+    bool HasFolders() const { return !roots_.empty(); }
 
     // WM_NOTIFY from TreeView1, forwarded by the parent; returns the result to give back.
     bool OnNotify(NMHDR* header, LRESULT* result);
@@ -48,10 +49,9 @@ public:
     // Each node before its children, siblings in display order.
     std::vector<Node> Nodes() const;
 
-    // The recursive step of the filling: one guarded step per folder of `folders`.
-    void AddFolderNodes(HTREEITEM parent, const Dispatch& folders);
     // Sets the tick state of `node` and of every node below it.
     void SetNodeState(HTREEITEM node, int state);
+    // The tick state the control shows for `node`.
     int NodeState(HTREEITEM node) const;
     // Flips the tick of the node whose tick picture the last click hit.
     void TreeView1Click();
@@ -65,11 +65,18 @@ private:
     struct NodeData {
         std::wstring name;
         std::wstring entryId;
+        int image = 1;
+        int state = kUnticked;
+        int level = 0;
+        std::vector<NodeData*> children;
+        HTREEITEM item = nullptr;
     };
 
-    HTREEITEM AddNode(HTREEITEM parent, NodeData data);
-    void SortLevel(HTREEITEM parent);
-    static int CALLBACK CompareByName(LPARAM first, LPARAM second, LPARAM);
+    // The recursive step of the filling: one guarded step per folder of `folders`.
+    void AddFolderNodes(NodeData* parent, const Dispatch& folders);
+    void SetNodeState(NodeData& node, int state);
+    NodeData* DataOf(HTREEITEM item) const;
+    void InsertIntoControl();
     static LRESULT CALLBACK TreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
 
@@ -77,8 +84,9 @@ private:
     UniqueHimagelist images_;
     UniqueHimagelist stateImages_;
     UniqueHwnd TreeView1;
-    // Node texts live here; each node's lParam points at its entry (addresses never move).
+    // The nodes live here (addresses never move); each control item's lParam points at its node.
     std::deque<NodeData> nodeData_;
+    std::vector<NodeData*> roots_;
     POINT lastClick_{-1, -1};
 };
 

@@ -57,10 +57,14 @@ void Click(HWND tree, POINT at)
     ::SendMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
+// The ticks of the nodes by name; the control must show each one as the node has it.
 std::map<std::wstring, bool> Ticks(const FolderTree& tree)
 {
     std::map<std::wstring, bool> ticks;
-    for (const auto& node : tree.Nodes()) ticks[node.name] = node.ticked;
+    for (const auto& node : tree.Nodes()) {
+        ticks[node.name] = node.ticked;
+        EXPECT_EQ(tree.NodeState(node.item), node.ticked ? FolderTree::kTicked : FolderTree::kUnticked);
+    }
     return ticks;
 }
 
@@ -96,7 +100,31 @@ TEST(FolderTreeTest, FillsEveryStoreSortedByNameAtEveryLevel)
     // Each node carries its own folder's EntryID; every node starts ticked.
     EXPECT_EQ(NodeNamed(nodes, L"X").entryId, L"EID\\Personal Folders\\Contacts\\work\\X");
     EXPECT_EQ(NodeNamed(nodes, L"Archive").entryId, L"EID\\Archive");
-    for (const auto& node : nodes) EXPECT_TRUE(node.ticked) << std::string(node.name.begin(), node.name.end());
+    for (const auto& node : nodes) {
+        EXPECT_TRUE(node.ticked) << std::string(node.name.begin(), node.name.end());
+        EXPECT_EQ(host.tree.NodeState(node.item), FolderTree::kTicked);
+    }
+    // The control holds the same nodes in the same order.
+    std::vector<HTREEITEM> shown;
+    HWND control = host.tree.hwnd();
+    for (HTREEITEM item = TreeView_GetRoot(control); item;) {
+        shown.push_back(item);
+        HTREEITEM next = TreeView_GetChild(control, item);
+        for (HTREEITEM up = item; !next && up; up = TreeView_GetParent(control, up)) next = TreeView_GetNextSibling(control, up);
+        item = next;
+    }
+    ASSERT_EQ(shown.size(), nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        EXPECT_EQ(shown[i], nodes[i].item) << i;
+        wchar_t text[64] = {};
+        TVITEMW item{};
+        item.mask = TVIF_HANDLE | TVIF_TEXT;
+        item.hItem = shown[i];
+        item.pszText = text;
+        item.cchTextMax = 64;
+        TreeView_GetItem(control, &item);
+        EXPECT_EQ(std::wstring(text), nodes[i].name);
+    }
 
     // Only the first top-level node is expanded, one level.
     HWND tree = host.tree.hwnd();
