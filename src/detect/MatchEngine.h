@@ -78,6 +78,11 @@ public:
 // Holds EntryIDList, SignatureList, MarkList and SizeList (moved in step: position p in all
 // four is one examined item), the key index, and what the next re-sync must look at. It
 // adds rows to, and re-syncs, a result model it does not own.
+//
+// A search drives it so: ClearLists() at its start (and at each folder when only same-folder
+// duplicates are wanted); per item, AddItem() once everything read from the item succeeded,
+// then the window handles its messages, then Resync(); a cancelled or failed item gets the
+// Resync() alone.
 class MatchEngine {
 public:
     enum class Mark : char { Original = 'n', Duplicate = 'c' };
