@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "detect/SignatureText.h"
+#include "folders/FolderPath.h"
 #include "platform/ComError.h"
 #include "platform/LocaleFormat.h"
 #include "platform/Unique.h"
@@ -79,6 +80,8 @@ std::wstring PropertyText(const Dispatch& item, const PropertyInfo& property)
     }
     return {};
 }
+
+ItemSignature::ItemSignature(const ComparisonProfiles& profiles) : ItemSignature(profiles, GetFolderPath) {}
 
 ItemSignature::ItemSignature(const ComparisonProfiles& profiles, FolderPathFunction folderPath)
     : profiles_(profiles), folderPath_(std::move(folderPath))

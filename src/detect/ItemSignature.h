@@ -18,6 +18,7 @@ using FolderPathFunction = std::function<std::wstring(const Dispatch& folder)>;
 class ItemSignature {
 public:
     // The profiles are read at every call, so a change applies from the next item on.
+    explicit ItemSignature(const ComparisonProfiles& profiles);
     ItemSignature(const ComparisonProfiles& profiles, FolderPathFunction folderPath);
 
     // The item as taken from a folder's Items collection. A failed read passes to the
