@@ -1,0 +1,485 @@
+#include "app/MainForm.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/AppException.h"
+#include "app/Application.h"
+#include "app/ErrorLog.h"
+#include "app/Prompts.h"
+#include "platform/ComError.h"
+#include "platform/Jpeg.h"
+
+namespace gleaner {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TForm1";
+constexpr wchar_t kCaption[] = L"Gleaner - get rid of Outlook duplicates";
+constexpr wchar_t kDownloadPage[] = L"https://www.ostrel.example/download?id=7";
+
+// Layout at the design size, in pixels.
+constexpr int kMargin = 4;
+constexpr int kLabelTop = 76;
+constexpr int kLabelHeight = 14;
+constexpr int kWorkTop = 94;
+constexpr int kSplitterSize = 4;
+constexpr int kBottomRowHeight = 38;
+constexpr int kButtonHeight = 28;
+constexpr int kButtonGap = 6;
+constexpr int kButtonPadding = 28;
+constexpr int kMinPane = 30;
+
+std::wstring NoFoldersMessage()
+{
+    return std::wstring(L"Please start Microsoft Outlook and click Gleaner toolbar to start Gleaner. If you do have "
+                        L"Outlook Express, please download Rinsel for Outlook Express at ") +
+           kDownloadPage + L".";
+}
+
+void LogWith(const std::exception& error, const wchar_t* location)
+{
+    LogError(ExceptionMessage(error) + location);
+}
+
+int TextWidth(HWND window, HFONT font, const std::wstring& text)
+{
+    HDC dc = ::GetDC(window);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return size.cx;
+}
+
+HBITMAP LoadJpegResource(const wchar_t* name)
+{
+    const std::string bytes = LoadResourceBytes(::GetModuleHandleW(nullptr), name);
+    if (bytes.empty()) return nullptr;
+    return CreateBitmapHandle(DecodeJpeg(bytes.data(), bytes.size()));
+}
+
+} // namespace
+
+TForm1::TForm1() = default;
+
+TForm1::~TForm1()
+{
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+HWND TForm1::Create(HWND owner)
+{
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    if (!::GetClassInfoExW(instance, kClassName, &windowClass)) {
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = &TForm1::WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = ::LoadIconW(instance, L"MAINICON");
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kClassName;
+        if (!::RegisterClassExW(&windowClass)) ThrowLastError();
+    }
+    CreateMenuBar();
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT bounds{0, 0, kDesignWidth, kDesignHeight};
+    ::AdjustWindowRectEx(&bounds, style, TRUE, 0);
+    HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    bounds.right - bounds.left, bounds.bottom - bounds.top, owner, menu_, instance,
+                                    this);
+    if (!window) {
+        ::DestroyMenu(menu_);
+        menu_ = nullptr;
+        ThrowLastError();
+    }
+    return window;
+}
+
+void TForm1::Close()
+{
+    if (!hwnd_ || closing_) return;
+    closing_ = true;
+    RunGuarded([&] { FormClose(); });
+    ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TForm1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || !self->hwnd_) return ::DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (!RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return 0;
+    return result;
+}
+
+LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: OnCreate(); return 0;
+    case WM_SHOWWINDOW: OnShowWindow(wParam != 0); return 0;
+    case WM_SIZE: OnSize(); return 0;
+    case WM_GETMINMAXINFO: OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM: OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case DM_GETDEFID: return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+    case WM_CLOSE: Close(); return 0;
+    case WM_DESTROY: RunGuarded([&] { FormDestroy(); }); return 0;
+    case WM_NCDESTROY: {
+        HWND window = hwnd_;
+        hwnd_ = nullptr;
+        ::DefWindowProcW(window, message, wParam, lParam);
+        // Closing the main window ends the program.
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    default: return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void TForm1::OnCreate()
+{
+    CreateFonts();
+    CreateControls();
+    RunGuarded([&] { LoadBanner(); });
+    RunGuarded([&] { FormCreate(); });
+    Layout();
+}
+
+void TForm1::OnShowWindow(bool shown)
+{
+    if (!shown || shown_) return;
+    shown_ = true;
+    RunGuarded([&] { FormShow(); });
+}
+
+void TForm1::OnCommand(int id, int code)
+{
+    if (code != 0 && code != BN_CLICKED) return;
+    switch (id) {
+    case kExit1: Exit1Click(); break;
+    case kButton3: Button3Click(); break;
+    default: break;
+    }
+}
+
+LRESULT TForm1::OnNotify(NMHDR* header)
+{
+    LRESULT result = 0;
+    if (header->hwndFrom == TreeView1.hwnd() && TreeView1.OnNotify(header, &result)) return result;
+    return 0;
+}
+
+void TForm1::OnDrawItem(const DRAWITEMSTRUCT* item)
+{
+    if (item->hwndItem == banner_) {
+        PaintBanner(item->hDC);
+    } else if (item->hwndItem == StatusBar1 && item->itemID == 0) {
+        // Panel 0 belongs to the progress bar.
+        const RECT& r = item->rcItem;
+        ::MoveWindow(ProgressBar1, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+}
+
+void TForm1::OnMinMaxInfo(MINMAXINFO* info)
+{
+    info->ptMinTrackSize.x = kMinWindowWidth;
+    info->ptMinTrackSize.y = kMinWindowHeight;
+}
+
+void TForm1::OnSize()
+{
+    if (StatusBar1) ::SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+    Layout();
+}
+
+void TForm1::CreateFonts()
+{
+    HDC dc = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    LOGFONTW font{};
+    ::lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
+    font.lfHeight = -::MulDiv(8, dpi, 72);
+    font.lfCharSet = DEFAULT_CHARSET;
+    font_.reset(::CreateFontIndirectW(&font));
+    font.lfHeight = 16; // positive: the cell height
+    buttonFont_.reset(::CreateFontIndirectW(&font));
+}
+
+void TForm1::CreateMenuBar()
+{
+    HMENU file = ::CreatePopupMenu();
+    ::AppendMenuW(file, MF_STRING, kExit1, L"Exit");
+    HMENU options = ::CreatePopupMenu();
+    ::AppendMenuW(options, MF_STRING, kSearchOptions1, L"Search Options...");
+    ::AppendMenuW(options, MF_STRING, kRemoveOptions1, L"Remove Options...");
+    HMENU help = ::CreatePopupMenu();
+    ::AppendMenuW(help, MF_STRING, kGleanerontheWeb1, L"Gleaner on the Web");
+    ::AppendMenuW(help, MF_STRING, kHelp1, L"Help");
+    ::AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(help, MF_STRING, kGetTechnicalSupport1, L"Send Error Report");
+    ::AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(help, MF_STRING, kAbout2, L"About");
+    menu_ = ::CreateMenu();
+    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
+    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"Options");
+    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
+}
+
+HWND TForm1::Child(const wchar_t* className, const wchar_t* text, DWORD style, int id, DWORD exStyle)
+{
+    HWND child = ::CreateWindowExW(exStyle, className, text, WS_CHILD | style, 0, 0, 10, 10, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
+                                   nullptr);
+    if (!child) ThrowLastError();
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    return child;
+}
+
+void TForm1::CreateControls()
+{
+    banner_ = Child(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, kBanner);
+    Label1 = Child(L"STATIC", L"Selected folders to search for duplicates. Checked duplicates will be removed.",
+                   WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kLabel1);
+
+    HWND tree = TreeView1.Create(hwnd_, kTreeView1);
+    if (!tree) ThrowLastError();
+    ::SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    Splitter1.Create(hwnd_, kSplitter1, Splitter::Direction::Vertical, [this](int left) { SetTreeWidth(left - kMargin); });
+
+    ListView2 = Child(WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, kListView2,
+                      WS_EX_CLIENTEDGE);
+    ListView_SetExtendedListViewStyle(ListView2, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    const struct {
+        const wchar_t* caption;
+        int width;
+    } columns[] = {{L"", 24}, {L"Subject", 178}, {L"Folder", 173}};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(columns[i].caption);
+        column.cx = columns[i].width;
+        ListView_InsertColumn(ListView2, i, &column);
+    }
+    Splitter2.Create(hwnd_, kSplitter2, Splitter::Direction::Horizontal, [this](int top) {
+        RECT client{};
+        ::GetClientRect(hwnd_, &client);
+        RECT memo{};
+        ::GetWindowRect(Memo1, &memo);
+        ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&memo), 2);
+        SetMemoHeight(memo.bottom - (top + kSplitterSize));
+    });
+    Memo1 = Child(L"EDIT", L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kMemo1,
+                  WS_EX_CLIENTEDGE);
+
+    CheckBox1 = Child(L"BUTTON", L"Fast Search", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1);
+    BitBtn1 = Child(L"BUTTON", L"Search for duplicates", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kBitBtn1);
+    BitBtn2 = Child(L"BUTTON", L"Process duplicates", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kBitBtn2);
+    Button3 = Child(L"BUTTON", L"Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton3);
+    for (HWND button : {BitBtn1, BitBtn2, Button3})
+        ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+
+    StatusBar1 = Child(STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, kStatusBar1);
+    int parts[] = {150, -1};
+    ::SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    ::SendMessageW(StatusBar1, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
+    // Created on the window; FormCreate moves it into the status bar.
+    ProgressBar1 = Child(PROGRESS_CLASSW, L"", 0, kProgressBar1, WS_EX_STATICEDGE);
+}
+
+void TForm1::LoadBanner()
+{
+    bannerLeft_.reset(LoadJpegResource(L"BANNER"));
+    bannerFiller_.reset(LoadJpegResource(L"BANNERFILL"));
+}
+
+void TForm1::PaintBanner(HDC dc)
+{
+    RECT area{};
+    ::GetClientRect(banner_, &area);
+    HDC source = ::CreateCompatibleDC(dc);
+    auto blit = [&](HGDIOBJ picture, int left) {
+        BITMAP info{};
+        if (!picture || !::GetObjectW(picture, sizeof(info), &info)) return false;
+        HGDIOBJ old = ::SelectObject(source, picture);
+        ::BitBlt(dc, left, 0, info.bmWidth, std::min<int>(info.bmHeight, area.bottom), source, 0, 0, SRCCOPY);
+        ::SelectObject(source, old);
+        return true;
+    };
+    if (!blit(bannerLeft_.get(), 0) || !blit(bannerFiller_.get(), kBannerFillerLeft))
+        ::FillRect(dc, &area, reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1));
+    ::DeleteDC(source);
+}
+
+void TForm1::Layout()
+{
+    if (!hwnd_ || !StatusBar1) return;
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const int width = client.right;
+    RECT status{};
+    ::GetWindowRect(StatusBar1, &status);
+    const int statusTop = client.bottom - (status.bottom - status.top);
+
+    const int rowTop = statusTop - kBottomRowHeight;
+    const int buttonTop = rowTop + (kBottomRowHeight - kButtonHeight) / 2;
+    int right = width - 8;
+    for (HWND button : {Button3, BitBtn2, BitBtn1}) {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(button, text, 64);
+        const int buttonWidth = TextWidth(button, static_cast<HFONT>(buttonFont_.get()), text) + kButtonPadding;
+        ::MoveWindow(button, right - buttonWidth, buttonTop, buttonWidth, kButtonHeight, TRUE);
+        right -= buttonWidth + kButtonGap;
+    }
+    ::MoveWindow(CheckBox1, 8, rowTop + (kBottomRowHeight - 17) / 2, 100, 17, TRUE);
+
+    ::MoveWindow(banner_, 0, 0, width, kBannerHeight, TRUE);
+    ::MoveWindow(Label1, 8, kLabelTop, std::max(0, width - 16), kLabelHeight, TRUE);
+
+    // The work area: the tree, a vertical splitter, and on the right the list over the preview.
+    const int workBottom = rowTop;
+    const int workHeight = std::max(0, workBottom - kWorkTop);
+    const int workWidth = std::max(0, width - 2 * kMargin);
+    treeWidth_ = std::clamp(treeWidth_, kMinPane, std::max(kMinPane, workWidth - kSplitterSize - kMinPane));
+    memoHeight_ = std::clamp(memoHeight_, kMinPane, std::max(kMinPane, workHeight - kSplitterSize - kMinPane));
+    const int rightLeft = kMargin + treeWidth_ + kSplitterSize;
+    const int rightWidth = std::max(0, width - kMargin - rightLeft);
+    const int listHeight = std::max(0, workHeight - kSplitterSize - memoHeight_);
+    ::MoveWindow(TreeView1.hwnd(), kMargin, kWorkTop, treeWidth_, workHeight, TRUE);
+    ::MoveWindow(Splitter1.hwnd(), kMargin + treeWidth_, kWorkTop, kSplitterSize, workHeight, TRUE);
+    ::MoveWindow(ListView2, rightLeft, kWorkTop, rightWidth, listHeight, TRUE);
+    ::MoveWindow(Splitter2.hwnd(), rightLeft, kWorkTop + listHeight, rightWidth, kSplitterSize, TRUE);
+    ::MoveWindow(Memo1, rightLeft, kWorkTop + listHeight + kSplitterSize, rightWidth, memoHeight_, TRUE);
+}
+
+void TForm1::SetTreeWidth(int width)
+{
+    treeWidth_ = width;
+    Layout();
+}
+
+void TForm1::SetMemoHeight(int height)
+{
+    memoHeight_ = height;
+    Layout();
+}
+
+void TForm1::FormCreate()
+{
+    try {
+        try {
+            SecMan = std::make_unique<TOlSecurityManager>();
+        } catch (const std::exception& error) {
+            LogWith(error, L" SecMan Create event");
+        }
+        OutlookApplication1.Connect();
+        OutlookNamespace = OutlookApplication1.Application().callObject(L"GetNamespace", L"MAPI");
+        // The current profile, without any logon dialog.
+        OutlookNamespace.call(L"Logon", L"", L"", false, false);
+        if (SecMan) {
+            try {
+                SecMan->ConnectTo(OutlookApplication1.Application());
+            } catch (const std::exception& error) {
+                LogWith(error, L" SecMan ConnectTo event");
+            }
+        }
+        // Fills the tree, ticks every folder and expands the first top-level one.
+        TreeView1.RetrieveOutlookFolders(OutlookNamespace);
+        try {
+            MapiTable = Dispatch::Create(L"vexla.MapiTable");
+        } catch (const std::exception& error) {
+            MapiTable.reset();
+            LogWith(error, L" line 820");
+        }
+    } catch (const std::exception& error) {
+        LogWith(error, L" FormCreate event");
+    }
+
+    EntryIDList.clear();
+    SignatureList.clear();
+    MarkList.clear();
+    SizeList.clear();
+    ColumnList.clear();
+    ShowFoundMessage = true;
+
+    // The progress bar sits flat in panel 0 of the status bar.
+    ::SetParent(ProgressBar1, StatusBar1);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(ProgressBar1, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(ProgressBar1, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_STATICEDGE));
+    ::SetWindowPos(ProgressBar1, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::FormShow()
+{
+    ReadSettings();
+    if (SecMan) {
+        try {
+            SecMan->Enabled(true);
+        } catch (const std::exception& error) {
+            LogWith(error, L" SecMan Enable event");
+        }
+    }
+    if (!TreeView1.HasFolders()) {
+        Prompts().Message(hwnd_, NoFoldersMessage(), kApplicationTitle, MB_OK);
+        // Closed from the message loop, once showing has finished.
+        ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    }
+}
+
+void TForm1::FormClose()
+{
+    SaveSettings();
+    if (SecMan) {
+        try {
+            SecMan->Enabled(false);
+        } catch (const std::exception& error) {
+            LogWith(error, L" SecMan Disable event on FormClose");
+        }
+    }
+}
+
+void TForm1::FormDestroy()
+{
+    EntryIDList.clear();
+    SignatureList.clear();
+    MarkList.clear();
+    SizeList.clear();
+    ColumnList.clear();
+    MapiTable.reset();
+    if (SecMan) {
+        try {
+            SecMan->Enabled(false);
+            SecMan.reset();
+        } catch (const std::exception& error) {
+            // Freed with the window.
+            LogWith(error, L" SecMan Disable, Free event on FormDestroy");
+        }
+    }
+    if (OutlookNamespace) {
+        OutlookNamespace.call(L"Logoff");
+        OutlookNamespace.reset();
+    }
+    // Outlook itself is not told to quit: one the user had open stays open.
+    OutlookApplication1.Disconnect();
+}
+
+void TForm1::Exit1Click() { Close(); }
+
+void TForm1::Button3Click() { CancelRequested = true; }
+
+// Settings are kept by the Options dialog, which restores and stores them here.
+void TForm1::ReadSettings() {}
+void TForm1::SaveSettings() {}
+
+} // namespace gleaner

@@ -1,0 +1,123 @@
+#pragma once
+// TForm1: the main window. Owns the program-wide objects (the Outlook connection, the
+// logged-on namespace, the MAPI-table component, the security manager, the search lists)
+// and the controls; starts and stops them in the window's life-cycle handlers.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/OlSecurityManager.h"
+#include "app/OutlookConnection.h"
+#include "app/Splitter.h"
+#include "folders/FolderTree.h"
+#include "platform/Dispatch.h"
+#include "platform/Handles.h"
+
+namespace gleaner {
+
+class TForm1 {
+public:
+    // Client area and smallest window at the design size.
+    static constexpr int kDesignWidth = 639;
+    static constexpr int kDesignHeight = 454;
+    static constexpr int kMinWindowWidth = 621;
+    static constexpr int kMinWindowHeight = 400;
+    static constexpr int kBannerHeight = 70;
+    static constexpr int kBannerFillerLeft = 629;
+
+    // Control and menu identifiers.
+    enum : int {
+        kBanner = 100, kLabel1, kTreeView1, kSplitter1, kListView2, kSplitter2, kMemo1, kCheckBox1,
+        kBitBtn1, kBitBtn2, kButton3, kStatusBar1, kProgressBar1,
+        kExit1 = 200, kSearchOptions1, kRemoveOptions1, kGleanerontheWeb1, kHelp1, kGetTechnicalSupport1, kAbout2,
+    };
+
+    TForm1();
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // Creates the window at its design size, owned by `owner` (the application window);
+    // FormCreate runs during creation. FormShow runs when the window is first shown.
+    HWND Create(HWND owner);
+    HWND hwnd() const noexcept { return hwnd_; }
+    // Every way of closing ends here: FormClose once, then destruction.
+    void Close();
+
+    // Program-wide objects.
+    OutlookConnection OutlookApplication1;
+    Dispatch OutlookNamespace;
+    Dispatch MapiTable;
+    std::unique_ptr<TOlSecurityManager> SecMan;
+    std::vector<std::wstring> EntryIDList, SignatureList, MarkList, SizeList, ColumnList;
+    bool ShowFoundMessage = false;
+    bool CancelRequested = false;
+
+    // Controls.
+    FolderTree TreeView1;
+    HWND Label1 = nullptr;
+    HWND ListView2 = nullptr;
+    HWND Memo1 = nullptr;
+    HWND CheckBox1 = nullptr;
+    HWND BitBtn1 = nullptr;
+    HWND BitBtn2 = nullptr;
+    HWND Button3 = nullptr;
+    HWND StatusBar1 = nullptr;
+    HWND ProgressBar1 = nullptr;
+    Splitter Splitter1; // between the tree and the result list
+    Splitter Splitter2; // between the result list and the preview
+
+    // Layout the settings restore and save.
+    int TreeWidth() const noexcept { return treeWidth_; }
+    int MemoHeight() const noexcept { return memoHeight_; }
+    void SetTreeWidth(int width);
+    void SetMemoHeight(int height);
+
+    // Life-cycle handlers.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+
+    // Menu and button handlers.
+    void Exit1Click();
+    void Button3Click();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnShowWindow(bool shown);
+    void OnCommand(int id, int code);
+    LRESULT OnNotify(NMHDR* header);
+    void OnDrawItem(const DRAWITEMSTRUCT* item);
+    void OnMinMaxInfo(MINMAXINFO* info);
+    void OnSize();
+
+    void CreateFonts();
+    void CreateMenuBar();
+    void CreateControls();
+    void LoadBanner();
+    void PaintBanner(HDC dc);
+    void Layout();
+    HWND Child(const wchar_t* className, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0);
+
+    void ReadSettings();
+    void SaveSettings();
+
+    HWND hwnd_ = nullptr;
+    HWND banner_ = nullptr;
+    UniqueGdiObject font_;       // Tahoma 8 pt
+    UniqueGdiObject buttonFont_; // Tahoma, 16-pixel cell
+    UniqueGdiObject bannerLeft_;
+    UniqueGdiObject bannerFiller_;
+    HMENU menu_ = nullptr; // destroyed with the window
+    int treeWidth_ = 209;
+    int memoHeight_ = 113;
+    bool shown_ = false;
+    bool closing_ = false;
+};
+
+} // namespace gleaner
