@@ -301,9 +301,11 @@ TEST(DetectSignature, UntickedRowsAreNeverRead)
     Outlook outlook(Profile(R"([
         { "messageClass": "IPM.Note", "Subject": "Hello", "Body": "World",
           "fail": { "Body": "The item is not available." } },
-        { "messageClass": "IPM.Post", "Subject": "Hello", "fail": { "Subject": "Refused." } } ])"));
+        { "messageClass": "IPM.Post", "Subject": "Hello", "fail": { "Subject": "Refused." } },
+        { "messageClass": "IPM.Note", "Subject": "Hello", "fail": { "Parent": "The folder is gone." } } ])"));
     Dispatch mail = outlook.item(1, 1);
     Dispatch post = outlook.item(1, 2);
+    Dispatch orphan = outlook.item(1, 3);
     ComparisonProfiles profiles = Ticks(ItemKind::Mail, {0});
     ItemSignature signature(profiles);
 
@@ -314,13 +316,23 @@ TEST(DetectSignature, UntickedRowsAreNeverRead)
     EXPECT_EQ(outlook.calls(L"Subject"), 1);
     EXPECT_EQ(outlook.calls(L"Parent"), 0);
 
-    // Ticked, the failing read reaches the caller with Outlook's own message.
+    EXPECT_EQ(signature.DuplicateSearch(orphan), Framed({L"Hello"}));
+
+    // Ticked (or needed for the same-folder option), a failing read reaches the caller with
+    // Outlook's own message.
     profiles.setTicked(ItemKind::Mail, 1, true);
-    try {
-        signature.DuplicateSearch(mail);
-        ADD_FAILURE() << "a failed read must not give a signature";
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.message(), L"The item is not available.");
+    profiles.setSameFolder(true);
+    struct Case {
+        const Dispatch& item;
+        const wchar_t* message;
+    };
+    for (const Case& c : {Case{mail, L"The item is not available."}, Case{orphan, L"The folder is gone."}}) {
+        try {
+            signature.DuplicateSearch(c.item);
+            ADD_FAILURE() << "a failed read must not give a signature";
+        } catch (const ComError& e) {
+            EXPECT_EQ(e.message(), c.message);
+        }
     }
 }
 
