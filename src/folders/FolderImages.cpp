@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/ComError.h"
 
