@@ -399,3 +399,130 @@ TEST_F(MainFormTest, ExceptionEscapingAButtonHandlerIsLoggedBareWithoutADialog)
 }
 
 } // namespace
+
+namespace {
+
+RECT ChildRect(HWND parent, HWND child)
+{
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+std::wstring MenuText(HMENU menu, int position)
+{
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return text;
+}
+
+TEST_F(MainFormTest, LayoutFollowsTheWindowAndTheSplitters)
+{
+    StandInProfile profile(kTwoStores);
+    TApplication application;
+    ASSERT_TRUE(application.Create());
+    TForm1 form;
+    HWND window = form.Create(application.hwnd());
+    EXPECT_EQ(::GetWindow(window, GW_OWNER), application.hwnd());
+    wchar_t text[80] = {};
+    ::GetWindowTextW(application.hwnd(), text, 80);
+    EXPECT_STREQ(text, L"Gleaner - Get Rid of Outlook Duplicates");
+    ::GetWindowTextW(window, text, 80);
+    EXPECT_STREQ(text, L"Gleaner - get rid of Outlook duplicates");
+
+    RECT client{};
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, TForm1::kDesignWidth);
+    EXPECT_EQ(client.bottom, TForm1::kDesignHeight);
+    EXPECT_EQ(Width(ChildRect(window, form.TreeView1.hwnd())), 209);
+    EXPECT_EQ(Width(ChildRect(window, form.Splitter1.hwnd())), 4);
+    EXPECT_EQ(Height(ChildRect(window, form.Splitter2.hwnd())), 4);
+    EXPECT_EQ(Height(ChildRect(window, form.Memo1)), 113);
+    const int columns[] = {24, 178, 173};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ListView_GetColumnWidth(form.ListView2, i), columns[i]);
+    EXPECT_EQ(::GetParent(form.ProgressBar1), form.StatusBar1);
+    EXPECT_FALSE(::GetWindowLongPtrW(form.ProgressBar1, GWL_EXSTYLE) & WS_EX_STATICEDGE);
+    EXPECT_FALSE(::IsWindowVisible(form.ProgressBar1));
+
+    // Resized larger: the buttons keep their distance to the bottom right corner, the banner and
+    // the work area grow, the tree and the preview keep their sizes.
+    auto corner = [&](HWND control) {
+        RECT r = ChildRect(window, control);
+        RECT c{};
+        ::GetClientRect(window, &c);
+        return std::pair(c.right - r.right, c.bottom - r.bottom);
+    };
+    const auto buttonCorner = corner(form.Button3);
+    const auto searchCorner = corner(form.BitBtn1);
+    const int listWidth = Width(ChildRect(window, form.ListView2));
+    const int listHeight = Height(ChildRect(window, form.ListView2));
+    ::SetWindowPos(window, nullptr, 0, 0, 1000, 760, SWP_NOMOVE | SWP_NOZORDER);
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(corner(form.Button3), buttonCorner);
+    EXPECT_EQ(corner(form.BitBtn1), searchCorner);
+    EXPECT_EQ(Width(ChildRect(window, ::GetDlgItem(window, TForm1::kBanner))), client.right);
+    EXPECT_EQ(Width(ChildRect(window, form.ListView2)), listWidth + client.right - TForm1::kDesignWidth);
+    EXPECT_EQ(Height(ChildRect(window, form.ListView2)), listHeight + client.bottom - TForm1::kDesignHeight);
+    EXPECT_EQ(Width(ChildRect(window, form.TreeView1.hwnd())), 209);
+    EXPECT_EQ(Height(ChildRect(window, form.Memo1)), 113);
+
+    // No smaller than the minimum window size when the user drags the frame.
+    MINMAXINFO limits{};
+    ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, TForm1::kMinWindowWidth);
+    EXPECT_EQ(limits.ptMinTrackSize.y, TForm1::kMinWindowHeight);
+
+    // Dragging the splitters with the mouse.
+    ::SendMessageW(form.Splitter1.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+    ::SendMessageW(form.Splitter1.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(41, 10));
+    ::SendMessageW(form.Splitter1.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(41, 10));
+    EXPECT_EQ(Width(ChildRect(window, form.TreeView1.hwnd())), 249);
+    ::SendMessageW(form.Splitter2.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 2));
+    ::SendMessageW(form.Splitter2.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, -48));
+    ::SendMessageW(form.Splitter2.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(10, -48));
+    EXPECT_EQ(Height(ChildRect(window, form.Memo1)), 163);
+    EXPECT_EQ(ChildRect(window, form.Splitter1.hwnd()).left, ChildRect(window, form.TreeView1.hwnd()).right);
+    EXPECT_EQ(ChildRect(window, form.Splitter2.hwnd()).bottom, ChildRect(window, form.Memo1).top);
+}
+
+TEST_F(MainFormTest, MenuBarHasEveryEntry)
+{
+    StandInProfile profile(kTwoStores);
+    TForm1 form;
+    HWND window = form.Create(nullptr);
+    HMENU bar = ::GetMenu(window);
+    ASSERT_TRUE(bar);
+    ASSERT_EQ(::GetMenuItemCount(bar), 3);
+    EXPECT_EQ(MenuText(bar, 0), L"File");
+    EXPECT_EQ(MenuText(bar, 1), L"Options");
+    EXPECT_EQ(MenuText(bar, 2), L"Help");
+    const struct {
+        int menu;
+        std::vector<std::pair<std::wstring, int>> entries; // id 0: a separator
+    } expected[] = {
+        {0, {{L"Exit", TForm1::kExit1}}},
+        {1, {{L"Search Options...", TForm1::kSearchOptions1}, {L"Remove Options...", TForm1::kRemoveOptions1}}},
+        {2,
+         {{L"Gleaner on the Web", TForm1::kGleanerontheWeb1},
+          {L"Help", TForm1::kHelp1},
+          {L"", 0},
+          {L"Send Error Report", TForm1::kGetTechnicalSupport1},
+          {L"", 0},
+          {L"About", TForm1::kAbout2}}},
+    };
+    for (const auto& menu : expected) {
+        HMENU popup = ::GetSubMenu(bar, menu.menu);
+        ASSERT_EQ(::GetMenuItemCount(popup), static_cast<int>(menu.entries.size()));
+        for (size_t i = 0; i < menu.entries.size(); ++i) {
+            EXPECT_EQ(MenuText(popup, static_cast<int>(i)), menu.entries[i].first);
+            EXPECT_EQ(static_cast<int>(::GetMenuItemID(popup, static_cast<int>(i))),
+                      menu.entries[i].second ? menu.entries[i].second : 0);
+        }
+    }
+}
+
+} // namespace
