@@ -1,0 +1,119 @@
+#include "settings/MainFormSettings.h"
+
+#include <commctrl.h>
+
+#include "app/MainForm.h"
+
+namespace gleaner {
+
+namespace {
+
+// A child's bounds in its parent's client area.
+RECT ChildBounds(HWND child)
+{
+    RECT bounds{};
+    ::GetWindowRect(child, &bounds);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&bounds), 2);
+    return bounds;
+}
+
+// The window's bounds and client size as they are when it is neither minimised nor
+// maximised: a minimised window would otherwise store a place off the screen and no size.
+struct Placement {
+    RECT window;
+    SIZE client;
+};
+
+Placement NormalPlacement(HWND window)
+{
+    Placement placement{};
+    ::GetWindowRect(window, &placement.window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    placement.client = {client.right, client.bottom};
+    if (::IsIconic(window)) {
+        WINDOWPLACEMENT normal{sizeof(normal)};
+        ::GetWindowPlacement(window, &normal);
+        RECT frame{0, 0, 0, 0};
+        ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                             ::GetMenu(window) != nullptr, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+        placement.window = normal.rcNormalPosition;
+        placement.client = {(placement.window.right - placement.window.left) - (frame.right - frame.left),
+                            (placement.window.bottom - placement.window.top) - (frame.bottom - frame.top)};
+    }
+    return placement;
+}
+
+} // namespace
+
+int MainFormSettings::Get(Value value) const
+{
+    HWND window = form_.hwnd();
+    switch (value) {
+    case Value::SplitX: return ChildBounds(form_.Splitter2.hwnd()).top;
+    case Value::SplitY: return ChildBounds(form_.Splitter1.hwnd()).left;
+    case Value::TV1: return form_.TreeWidth();
+    case Value::TV2: return form_.MemoHeight();
+    case Value::Form1X: return NormalPlacement(window).window.left;
+    case Value::Form1Y: return NormalPlacement(window).window.top;
+    case Value::AppX: return NormalPlacement(window).client.cy;
+    case Value::AppY: return NormalPlacement(window).client.cx;
+    case Value::SubWidth: return ListView_GetColumnWidth(form_.ListView2, 1);
+    case Value::FoldWidth: return ListView_GetColumnWidth(form_.ListView2, 2);
+    }
+    return 0;
+}
+
+void MainFormSettings::Set(Value value, int pixels)
+{
+    HWND window = form_.hwnd();
+    RECT bounds{};
+    ::GetWindowRect(window, &bounds);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
+    switch (value) {
+    case Value::SplitX: {
+        // The bar's top edge: the preview below it takes the rest down to its bottom.
+        const RECT bar = ChildBounds(form_.Splitter2.hwnd());
+        const RECT memo = ChildBounds(form_.Memo1);
+        form_.SetMemoHeight(memo.bottom - pixels - (bar.bottom - bar.top));
+        break;
+    }
+    case Value::SplitY: {
+        const RECT tree = ChildBounds(form_.TreeView1.hwnd());
+        form_.SetTreeWidth(pixels - tree.left);
+        break;
+    }
+    case Value::TV1: form_.SetTreeWidth(pixels); break;
+    case Value::TV2: form_.SetMemoHeight(pixels); break;
+    case Value::Form1X: ::SetWindowPos(window, nullptr, pixels, bounds.top, 0, 0, keep | SWP_NOSIZE); break;
+    case Value::Form1Y: ::SetWindowPos(window, nullptr, bounds.left, pixels, 0, 0, keep | SWP_NOSIZE); break;
+    case Value::AppX:
+        ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left,
+                       bounds.bottom - bounds.top + pixels - client.bottom, keep | SWP_NOMOVE);
+        break;
+    case Value::AppY:
+        ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left + pixels - client.right,
+                       bounds.bottom - bounds.top, keep | SWP_NOMOVE);
+        break;
+    case Value::SubWidth: ListView_SetColumnWidth(form_.ListView2, 1, pixels); break;
+    case Value::FoldWidth: ListView_SetColumnWidth(form_.ListView2, 2, pixels); break;
+    }
+}
+
+bool MainFormSettings::FastSearch() const
+{
+    return ::SendMessageW(form_.CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MainFormSettings::SetFastSearch(bool on)
+{
+    ::SendMessageW(form_.CheckBox1, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool MainFormSettings::ShowFoundMessage() const { return form_.ShowFoundMessage; }
+
+void MainFormSettings::SetShowFoundMessage(bool on) { form_.ShowFoundMessage = on; }
+
+} // namespace gleaner

@@ -1,0 +1,24 @@
+#pragma once
+// The main window's part of the settings, read from and applied to a TForm1.
+#include "settings/SettingsStore.h"
+
+namespace gleaner {
+
+class TForm1;
+
+class MainFormSettings final : public MainWindowSettings {
+public:
+    explicit MainFormSettings(TForm1& form) noexcept : form_(form) {}
+
+    int Get(Value value) const override;
+    void Set(Value value, int pixels) override;
+    bool FastSearch() const override;
+    void SetFastSearch(bool on) override;
+    bool ShowFoundMessage() const override;
+    void SetShowFoundMessage(bool on) override;
+
+private:
+    TForm1& form_;
+};
+
+} // namespace gleaner
