@@ -10,6 +10,8 @@
 #include "app/Prompts.h"
 #include "platform/ComError.h"
 #include "platform/Jpeg.h"
+#include "settings/MainFormSettings.h"
+#include "settings/OptionsForm.h"
 
 namespace gleaner {
 
@@ -96,6 +98,9 @@ HWND TForm1::Create(HWND owner)
         menu_ = nullptr;
         ThrowLastError();
     }
+    // Only now, after FormCreate: nothing there may read a setting.
+    Form3 = std::make_unique<TForm3>();
+    Form3->Create(window, std::make_unique<MainFormSettings>(*this), OutlookNamespace);
     return window;
 }
 
@@ -167,6 +172,8 @@ void TForm1::OnCommand(int id, int code)
     if (code != 0 && code != BN_CLICKED) return;
     switch (id) {
     case kExit1: Exit1Click(); break;
+    case kSearchOptions1: SearchOptions1Click(); break;
+    case kRemoveOptions1: RemoveOptions1Click(); break;
     case kButton3: Button3Click(); break;
     default: break;
     }
@@ -476,10 +483,21 @@ void TForm1::FormDestroy()
 
 void TForm1::Exit1Click() { Close(); }
 
+// Modeless: the main window stays usable while the options are open.
+void TForm1::SearchOptions1Click() { Form3->ShowPage(TForm3::kSearchOptionsPage); }
+void TForm1::RemoveOptions1Click() { Form3->ShowPage(TForm3::kRemoveOptionsPage); }
+
 void TForm1::Button3Click() { CancelRequested = true; }
 
 // Settings are kept by the Options dialog, which restores and stores them here.
-void TForm1::ReadSettings() {}
-void TForm1::SaveSettings() {}
+void TForm1::ReadSettings()
+{
+    if (Form3) Form3->ReadSettings();
+}
+
+void TForm1::SaveSettings()
+{
+    if (Form3) Form3->SaveSettings();
+}
 
 } // namespace gleaner

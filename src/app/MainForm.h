@@ -17,6 +17,8 @@
 
 namespace gleaner {
 
+class TForm3;
+
 class TForm1 {
 public:
     // Client area and smallest window at the design size.
@@ -51,6 +53,7 @@ public:
     Dispatch OutlookNamespace;
     Dispatch MapiTable;
     std::unique_ptr<TOlSecurityManager> SecMan;
+    std::unique_ptr<TForm3> Form3; // the Options dialog, created right after this window
     std::vector<std::wstring> EntryIDList, SignatureList, MarkList, SizeList, ColumnList;
     bool ShowFoundMessage = false;
     bool CancelRequested = false;
@@ -83,6 +86,8 @@ public:
 
     // Menu and button handlers.
     void Exit1Click();
+    void SearchOptions1Click();
+    void RemoveOptions1Click();
     void Button3Click();
 
 private:
