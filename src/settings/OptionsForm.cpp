@@ -113,7 +113,7 @@ LRESULT TForm3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE: OnCreate(); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_CLOSE: Close(); return 0;
     case WM_NCDESTROY: {
@@ -138,10 +138,11 @@ void TForm3::OnCreate()
     CreateControls();
 }
 
-HWND TForm3::Child(const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT bounds, DWORD exStyle)
+HWND TForm3::Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT bounds,
+                   DWORD exStyle)
 {
     HWND child = ::CreateWindowExW(exStyle, className, text, WS_CHILD | WS_CLIPSIBLINGS | style, bounds.left,
-                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, hwnd_,
+                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
                                    nullptr);
     if (!child) ThrowLastError();
@@ -149,32 +150,67 @@ HWND TForm3::Child(const wchar_t* className, const wchar_t* text, DWORD style, i
     return child;
 }
 
+// A page is an opaque window over the page control's display area: hiding it hides its
+// controls, and showing it paints over whatever the other page left. Its controls' messages
+// go on to the dialog.
+LRESULT CALLBACK TForm3::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        return ::SendMessageW(::GetParent(window), message, wParam, lParam);
+    default:
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+HWND TForm3::CreatePage(RECT bounds)
+{
+    static constexpr wchar_t kPageClass[] = L"TForm3Page";
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW pageClass{};
+    if (!::GetClassInfoExW(instance, kPageClass, &pageClass)) {
+        pageClass.cbSize = sizeof(pageClass);
+        pageClass.lpfnWndProc = &TForm3::PageProc;
+        pageClass.hInstance = instance;
+        pageClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        pageClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        pageClass.lpszClassName = kPageClass;
+        if (!::RegisterClassExW(&pageClass)) ThrowLastError();
+    }
+    return Child(hwnd_, kPageClass, L"", WS_CLIPCHILDREN, 0, bounds, WS_EX_CONTROLPARENT);
+}
+
 void TForm3::CreateControls()
 {
-    // The pages' controls are the dialog's own children laid over the page controls, shown
-    // and hidden with the page, so that every notification reaches this window.
-    PageControl2 = Child(WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP, kPageControl2,
+    PageControl2 = Child(hwnd_, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP, kPageControl2,
                          Bounds(kMargin, kMargin, kClientWidth - 2 * kMargin, kClientHeight - 2 * kMargin));
     AddTab(PageControl2, kSearchOptionsPage, L"Search Options");
     AddTab(PageControl2, kRemoveOptionsPage, L"Remove Options");
-    const RECT page = DisplayArea(PageControl2);
-    const int left = page.left + kMargin;
-    const int width = page.right - page.left - 2 * kMargin;
-    const int bottom = page.bottom - kMargin;
+    const RECT area = DisplayArea(PageControl2);
+    searchPage_ = CreatePage(area);
+    removePage_ = CreatePage(area);
+    // Coordinates below are in the page.
+    const int left = kMargin;
+    const int width = area.right - area.left - 2 * kMargin;
+    const int bottom = area.bottom - area.top - kMargin;
 
     // "Search Options".
-    Label1 = Child(L"STATIC", L"Select item properties for comparision:", SS_LEFT | SS_NOPREFIX, kLabel1,
-                   Bounds(left, page.top + kMargin, width, 14));
+    Label1 = Child(searchPage_, L"STATIC", L"Select item properties for comparision:", WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                   kLabel1, Bounds(left, kMargin, width, 14));
     const int button2Top = bottom - kButtonHeight;
     const int checkBoxTop = button2Top - 4 - kLineHeight;
-    const int innerTop = page.top + kMargin + 18;
-    PageControl1 = Child(WC_TABCONTROLW, L"", WS_TABSTOP | TCS_MULTILINE, kPageControl1,
+    const int innerTop = kMargin + 18;
+    PageControl1 = Child(searchPage_, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | TCS_MULTILINE, kPageControl1,
                          Bounds(left, innerTop, width, checkBoxTop - 4 - innerTop));
     for (ItemKind kind : kItemKinds) AddTab(PageControl1, static_cast<int>(kind), KindInfo(kind).tabCaption.data());
     const RECT inner = DisplayArea(PageControl1);
     for (ItemKind kind : kItemKinds) {
         const int index = static_cast<int>(kind);
-        HWND list = Child(WC_LISTVIEWW, L"",
+        HWND list = Child(searchPage_, WC_LISTVIEWW, L"",
                           WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                           kCheckListBox1 + index, inner, WS_EX_CLIENTEDGE);
         ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -196,22 +232,21 @@ void TForm3::CreateControls()
         mirroring_ = false;
         CheckListBoxes[static_cast<size_t>(index)] = list;
     }
-    CheckBox1 = Child(L"BUTTON", L"Search for only same folder duplicates", WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1,
-                      Bounds(left, checkBoxTop, width, kLineHeight));
-    Button2 = Child(L"BUTTON", L"Check default properties*", WS_TABSTOP | BS_PUSHBUTTON, kButton2,
-                    Bounds(left, button2Top, 160, kButtonHeight));
-    searchPage_ = {Label1, PageControl1, CheckBox1, Button2};
+    CheckBox1 = Child(searchPage_, L"BUTTON", L"Search for only same folder duplicates",
+                      WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1, Bounds(left, checkBoxTop, width, kLineHeight));
+    Button2 = Child(searchPage_, L"BUTTON", L"Check default properties*", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                    kButton2, Bounds(left, button2Top, 160, kButtonHeight));
 
     // "Remove Options".
     const int radioLeft = left + 12;
     const int radioWidth = width - 24;
-    const int group1Top = page.top + kMargin;
-    GroupBox1 = Child(L"BUTTON", L"Original item is the item with", BS_GROUPBOX, kGroupBox1,
+    const int group1Top = kMargin;
+    GroupBox1 = Child(removePage_, L"BUTTON", L"Original item is the item with", WS_VISIBLE | BS_GROUPBOX, kGroupBox1,
                       Bounds(left, group1Top, width, 18 + 4 * kRadioStep));
     int y = group1Top + 18;
-    auto radio = [&](const wchar_t* caption, int id, int indent = 0) {
-        HWND button = Child(L"BUTTON", caption, WS_TABSTOP | BS_RADIOBUTTON, id,
-                            Bounds(radioLeft + indent, y, radioWidth - indent, kLineHeight));
+    auto radio = [&](const wchar_t* caption, int id) {
+        HWND button = Child(removePage_, L"BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON, id,
+                            Bounds(radioLeft, y, radioWidth, kLineHeight));
         y += kRadioStep;
         return button;
     };
@@ -227,23 +262,22 @@ void TForm3::CreateControls()
     RadioButton7 = radio(L"Delete (move to deleted items)", kRadioButton7);
     RadioButton6 = radio(L"Delete (permanetly)", kRadioButton6);
     RadioButton5 = radio(L"Move to folder", kRadioButton5);
-    Edit1 = Child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, kEdit1,
+    Edit1 = Child(removePage_, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, kEdit1,
                   Bounds(editLeft, y, radioLeft + radioWidth - editLeft - browseWidth - 6, kEditHeight),
                   WS_EX_CLIENTEDGE);
-    Button1 = Child(L"BUTTON", L"Browse", WS_TABSTOP | BS_PUSHBUTTON, kButton1,
+    Button1 = Child(removePage_, L"BUTTON", L"Browse", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton1,
                     Bounds(radioLeft + radioWidth - browseWidth, y - 2, browseWidth, kButtonHeight));
     y += kEditHeight + 10;
     RadioButton1 = radio(L"Modify subject for duplicates", kRadioButton1);
-    Edit2 = Child(L"EDIT", kDefaultSubjectMark, WS_TABSTOP | ES_AUTOHSCROLL, kEdit2,
+    Edit2 = Child(removePage_, L"EDIT", kDefaultSubjectMark, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kEdit2,
                   Bounds(editLeft, y, radioLeft + radioWidth - editLeft, kEditHeight), WS_EX_CLIENTEDGE);
-    GroupBox2 = Child(L"BUTTON", L"Duplicate behavior options", BS_GROUPBOX, kGroupBox2,
+    GroupBox2 = Child(removePage_, L"BUTTON", L"Duplicate behavior options", WS_VISIBLE | BS_GROUPBOX, kGroupBox2,
                       Bounds(left, group2Top, width, y + kEditHeight + 10 - group2Top));
-    removePage_ = {GroupBox1, RadioButton2, RadioButton3, RadioButton4, RadioButton8, GroupBox2,
-                   RadioButton7, RadioButton6, RadioButton5, Edit1, Button1, RadioButton1, Edit2};
 
-    // Page controls and group frames underneath everything they hold.
-    for (HWND frame : {GroupBox2, GroupBox1, PageControl1, PageControl2})
+    // Frames underneath everything they hold; the page windows over the page control.
+    for (HWND frame : {GroupBox2, GroupBox1, PageControl1})
         ::SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowPos(PageControl2, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     // Design defaults.
     SetOriginal(OriginalRule::OldestCreation);
@@ -256,11 +290,11 @@ void TForm3::CreateControls()
 void TForm3::ShowPageControls()
 {
     const bool search = TabCtrl_GetCurSel(PageControl2) == kSearchOptionsPage;
-    for (HWND control : searchPage_) ::ShowWindow(control, search ? SW_SHOWNA : SW_HIDE);
-    for (HWND control : removePage_) ::ShowWindow(control, search ? SW_HIDE : SW_SHOWNA);
     const int kind = TabCtrl_GetCurSel(PageControl1);
     for (size_t i = 0; i < CheckListBoxes.size(); ++i)
-        ::ShowWindow(CheckListBoxes[i], search && static_cast<int>(i) == kind ? SW_SHOWNA : SW_HIDE);
+        ::ShowWindow(CheckListBoxes[i], static_cast<int>(i) == kind ? SW_SHOWNA : SW_HIDE);
+    ::ShowWindow(search ? removePage_ : searchPage_, SW_HIDE);
+    ::ShowWindow(search ? searchPage_ : removePage_, SW_SHOWNA);
 }
 
 void TForm3::ShowPage(Page page)
@@ -292,7 +326,7 @@ void TForm3::SaveSettings()
     if (mainWindow_) StoreSettings(*this, *mainWindow_);
 }
 
-void TForm3::OnCommand(int id, int code)
+void TForm3::OnCommand(int id, int code, HWND control)
 {
     if (code != BN_CLICKED) return;
     switch (id) {
@@ -300,10 +334,10 @@ void TForm3::OnCommand(int id, int code)
     case kButton2: Button2Click(); break;
     case kCheckBox1: profiles_.setSameFolder(Checked(CheckBox1)); break;
     case kRadioButton2: case kRadioButton3: case kRadioButton4: case kRadioButton8:
-        CheckRadio(::GetDlgItem(hwnd_, id), {RadioButton2, RadioButton3, RadioButton4, RadioButton8});
+        CheckRadio(control, {RadioButton2, RadioButton3, RadioButton4, RadioButton8});
         break;
     case kRadioButton7: case kRadioButton6: case kRadioButton5: case kRadioButton1:
-        CheckRadio(::GetDlgItem(hwnd_, id), {RadioButton7, RadioButton6, RadioButton5, RadioButton1});
+        CheckRadio(control, {RadioButton7, RadioButton6, RadioButton5, RadioButton1});
         break;
     default: break;
     }

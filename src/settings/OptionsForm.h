@@ -102,10 +102,13 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
-    void OnCommand(int id, int code);
+    void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
 
-    HWND Child(const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT bounds, DWORD exStyle = 0);
+    static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT bounds,
+               DWORD exStyle = 0);
+    HWND CreatePage(RECT bounds);
     void CreateControls();
     void ShowPageControls();
     void CheckRadio(HWND on, std::initializer_list<HWND> group);
@@ -117,7 +120,9 @@ private:
     const Dispatch* outlookNamespace_ = nullptr;
     UniqueGdiObject font_; // Tahoma 8 pt
     ComparisonProfiles profiles_;
-    std::vector<HWND> searchPage_, removePage_;
+    // One window per page of PageControl2, holding that page's controls.
+    HWND searchPage_ = nullptr;
+    HWND removePage_ = nullptr;
     bool mirroring_ = false; // list changes made by the program itself
 };
 

@@ -50,11 +50,10 @@ void SelectTab(HWND tabControl, int index)
     ::SendMessageW(::GetParent(tabControl), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
-RECT ClientBounds(HWND child)
+RECT ScreenBounds(HWND window)
 {
     RECT bounds{};
-    ::GetWindowRect(child, &bounds);
-    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&bounds), 2);
+    ::GetWindowRect(window, &bounds);
     return bounds;
 }
 
@@ -85,11 +84,12 @@ bool CaptionFits(HWND control, int room)
     return size.cx + room <= client.right;
 }
 
-// The window as the screen shows it, as a 24-bit BMP file.
+// The window's client area as the screen shows it, as a 24-bit BMP file.
 void SaveScreenshot(HWND window, const std::wstring& path)
 {
     RECT bounds{};
-    ::GetWindowRect(window, &bounds);
+    ::GetClientRect(window, &bounds);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&bounds), 2);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     HDC screen = ::GetDC(nullptr);
@@ -310,24 +310,31 @@ TEST_F(SettingsTest, BothPagesFitTheirControlsWithoutOverlap)
     TForm3& dialog = NewDialog();
     dialog.SetPosition({20, 20});
     const RECT page = [&] {
-        RECT area = ClientBounds(dialog.PageControl2);
+        RECT area = ScreenBounds(dialog.PageControl2);
         TabCtrl_AdjustRect(dialog.PageControl2, FALSE, &area);
         return area;
     }();
-    const std::pair<TForm3::Page, const wchar_t*> pages[] = {{TForm3::kSearchOptionsPage, L"options_search.bmp"},
-                                                             {TForm3::kRemoveOptionsPage, L"options_remove.bmp"}};
-    for (const auto& [index, file] : pages) {
-        SCOPED_TRACE(index);
-        dialog.ShowPage(index);
+    const struct {
+        TForm3::Page index;
+        HWND anyControl;
+        const wchar_t* file;
+    } pages[] = {{TForm3::kSearchOptionsPage, dialog.Label1, L"options_search.bmp"},
+                 {TForm3::kRemoveOptionsPage, dialog.RadioButton2, L"options_remove.bmp"}};
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.index);
+        dialog.ShowPage(p.index);
         ::RedrawWindow(dialog.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump();
         ::Sleep(200);
         Pump();
-        SaveScreenshot(dialog.hwnd(), file);
+        SaveScreenshot(dialog.hwnd(), p.file);
 
+        HWND pageWindow = ::GetParent(p.anyControl);
+        ASSERT_TRUE(::IsWindowVisible(pageWindow));
+        EXPECT_TRUE(Inside(ScreenBounds(pageWindow), page));
         std::vector<HWND> shown;
-        for (HWND child = ::GetWindow(dialog.hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-            if (child != dialog.PageControl2 && ::IsWindowVisible(child)) shown.push_back(child);
+        for (HWND child = ::GetWindow(pageWindow, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (::IsWindowVisible(child)) shown.push_back(child);
         }
         ASSERT_GE(shown.size(), 4u);
         auto holds = [&](HWND frame, HWND inner) {
@@ -335,16 +342,19 @@ TEST_F(SettingsTest, BothPagesFitTheirControlsWithoutOverlap)
             ::GetClassNameW(frame, className, 32);
             const bool isFrame = std::wstring(className) == WC_TABCONTROLW ||
                                  (::GetWindowLongPtrW(frame, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-            return isFrame && Inside(ClientBounds(inner), ClientBounds(frame));
+            return isFrame && Inside(ScreenBounds(inner), ScreenBounds(frame));
         };
         for (size_t i = 0; i < shown.size(); ++i) {
-            EXPECT_TRUE(Inside(ClientBounds(shown[i]), page)) << Text(shown[i]);
+            EXPECT_TRUE(Inside(ScreenBounds(shown[i]), page)) << Text(shown[i]);
             for (size_t j = i + 1; j < shown.size(); ++j) {
                 if (holds(shown[i], shown[j]) || holds(shown[j], shown[i])) continue;
-                EXPECT_FALSE(Overlap(ClientBounds(shown[i]), ClientBounds(shown[j])))
+                EXPECT_FALSE(Overlap(ScreenBounds(shown[i]), ScreenBounds(shown[j])))
                     << Text(shown[i]) << " / " << Text(shown[j]);
             }
         }
+        // The other page is out of sight.
+        HWND otherPage = ::GetParent(p.anyControl == dialog.Label1 ? dialog.RadioButton2 : dialog.Label1);
+        EXPECT_FALSE(::IsWindowVisible(otherPage));
     }
     const int checkRoom = ::GetSystemMetrics(SM_CXMENUCHECK) + 4;
     for (HWND control : {dialog.CheckBox1, dialog.RadioButton2, dialog.RadioButton3, dialog.RadioButton4,
