@@ -1,0 +1,319 @@
+#include "support/AboutBox.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+#include "app/AppException.h"
+#include "platform/ComError.h"
+#include "support/HelpCommands.h"
+#include "support/Links.h"
+
+namespace gleaner {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TAboutBox";
+constexpr wchar_t kVersionText[] = L"1.5.1";
+constexpr wchar_t kDescription[] = L"Ostrel Gleaner is a tool designed to eliminate MS Office Outlook duplicates "
+                                   L"(contacts, calendar, tasks, notes, emails, journal).";
+
+// Layout in client pixels.
+constexpr RECT kPanel{8, 8, 290, 222};
+constexpr int kInset = 8;
+constexpr int kIconSize = 64;
+constexpr int kTextLeft = 96;
+constexpr int kLineHeight = 16;
+constexpr int kCommentsTop = 92;
+constexpr int kCommentsHeight = 72;
+constexpr int kLinkTop = 176;
+constexpr int kLinkGap = 6;
+constexpr int kButtonTop = 234;
+constexpr int kButtonHeight = 25;
+constexpr int kOKWidth = 75;
+constexpr int kSendWidth = 120;
+constexpr int kButtonGap = 8;
+
+HCURSOR& ScreenCursorSlot()
+{
+    static HCURSOR cursor = nullptr;
+    return cursor;
+}
+
+} // namespace
+
+HCURSOR ScreenCursor() noexcept { return ScreenCursorSlot(); }
+
+void SetScreenCursor(HCURSOR cursor) noexcept
+{
+    ScreenCursorSlot() = cursor;
+    ::SetCursor(cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TAboutBox::TAboutBox(std::function<void()> sendErrorReport) : sendErrorReport_(std::move(sendErrorReport)) {}
+
+TAboutBox::~TAboutBox()
+{
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+RECT TAboutBox::PanelRect() noexcept { return kPanel; }
+
+HWND TAboutBox::Create(HWND owner)
+{
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    if (!::GetClassInfoExW(instance, kClassName, &windowClass)) {
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = &TAboutBox::WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kClassName;
+        if (!::RegisterClassExW(&windowClass)) ThrowLastError();
+    }
+    owner_ = owner;
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT bounds{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    HWND window = ::CreateWindowExW(exStyle, kClassName, L"About", style, x, y, width, height, owner, nullptr,
+                                    instance, this);
+    if (!window) ThrowLastError();
+    return window;
+}
+
+void TAboutBox::ShowModal(HWND owner)
+{
+    HWND box = Create(owner);
+    modal_ = true;
+    if (owner) ::EnableWindow(owner, FALSE);
+    ::ShowWindow(box, SW_SHOWNORMAL);
+    ::SetFocus(OKButton);
+    MSG message;
+    bool quit = false;
+    while (hwnd_) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            quit = got == 0;
+            break;
+        }
+        if (::IsDialogMessageW(box, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    if (hwnd_) {
+        if (owner) ::EnableWindow(owner, TRUE);
+        ::DestroyWindow(hwnd_);
+    }
+    modal_ = false;
+    // The program's own loop must still see the end of the program.
+    if (quit) ::PostQuitMessage(static_cast<int>(message.wParam));
+}
+
+LRESULT CALLBACK TAboutBox::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TAboutBox*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TAboutBox*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || !self->hwnd_) return ::DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (!RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return 0;
+    return result;
+}
+
+LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: OnCreate(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        ::SetTextColor(dc, reinterpret_cast<HWND>(lParam) == Label2 ? kLinkColor : ::GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SETCURSOR:
+        if (HCURSOR cursor = ScreenCursor(); cursor && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(cursor);
+            return TRUE;
+        }
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_CLOSE: OKButtonClick(); return 0;
+    case WM_NCDESTROY: {
+        HWND window = std::exchange(hwnd_, nullptr);
+        if (Label2) ::RemoveWindowSubclass(Label2, &TAboutBox::LinkProc, 0);
+        ProgramIcon = ProductName = Version = Comments = Label1 = Label2 = OKButton = Button2 = nullptr;
+        if (overLink_) Label2MouseLeave();
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    default: return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+HWND TAboutBox::Child(const wchar_t* className, DWORD style, int id, int x, int y, int width, int height)
+{
+    HWND child = ::CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width, height, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
+                                   nullptr);
+    if (!child) ThrowLastError();
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    return child;
+}
+
+void TAboutBox::OnCreate()
+{
+    HDC dc = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    LOGFONTW font{};
+    ::lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
+    font.lfHeight = -::MulDiv(8, dpi, 72);
+    font.lfCharSet = DEFAULT_CHARSET;
+    font_.reset(::CreateFontIndirectW(&font));
+    font.lfWeight = FW_BOLD;
+    boldFont_.reset(::CreateFontIndirectW(&font));
+
+    const int textWidth = kPanel.right - kInset - kTextLeft;
+    const int wideWidth = kPanel.right - kPanel.left - 2 * kInset;
+    const int left = kPanel.left + kInset;
+    ProgramIcon = Child(L"STATIC", SS_ICON | SS_CENTERIMAGE, kProgramIcon, left, kPanel.top + kInset, kIconSize,
+                        kIconSize);
+    ProductName = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kProductName, kTextLeft, 24, textWidth, kLineHeight);
+    ::SendMessageW(ProductName, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+    Version = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kVersion, kTextLeft, 48, textWidth, kLineHeight);
+    Comments = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kComments, left, kCommentsTop, wideWidth, kCommentsHeight);
+    Label1 = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kLabel1, left, kLinkTop, 10, kLineHeight);
+    ::SetWindowTextW(Label1, L"Homepage:");
+    Label2 = Child(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kLabel2, left, kLinkTop, 10, kLineHeight);
+    ::SetWindowSubclass(Label2, &TAboutBox::LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
+
+    const int buttonsLeft = (kClientWidth - (kOKWidth + kButtonGap + kSendWidth)) / 2;
+    OKButton = Child(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOKButton, buttonsLeft, kButtonTop, kOKWidth,
+                     kButtonHeight);
+    ::SetWindowTextW(OKButton, L"OK");
+    Button2 = Child(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kButton2, buttonsLeft + kOKWidth + kButtonGap, kButtonTop,
+                    kSendWidth, kButtonHeight);
+    ::SetWindowTextW(Button2, L"Send Error Report");
+
+    // The icon is drawn at 64 x 64 whatever sizes the resource holds.
+    icon_.reset(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, kIconSize, kIconSize, 0)));
+    if (icon_) ::SendMessageW(ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+
+    FormCreate();
+    Layout();
+}
+
+void TAboutBox::FormCreate()
+{
+    ::SetWindowTextW(ProductName, L"Ostrel Gleaner");
+    ::SetWindowTextW(Version, kVersionText);
+    ::SetWindowTextW(Comments, kDescription);
+    ::SetWindowTextW(Label2, kProductPage);
+}
+
+int TAboutBox::TextWidth(HWND control) const
+{
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// "Homepage:" and the link sit side by side, each as wide as its text, so that only the
+// link's own text reacts to the pointer.
+void TAboutBox::Layout()
+{
+    const int left = kPanel.left + kInset;
+    const int labelWidth = TextWidth(Label1);
+    ::MoveWindow(Label1, left, kLinkTop, labelWidth, kLineHeight, FALSE);
+    const int linkLeft = left + labelWidth + kLinkGap;
+    ::MoveWindow(Label2, linkLeft, kLinkTop, TextWidth(Label2), kLineHeight, FALSE);
+}
+
+void TAboutBox::OnCommand(int id, int code)
+{
+    if (id == kLabel2 && code == STN_CLICKED) return Label2Click();
+    if (code != BN_CLICKED) return;
+    switch (id) {
+    case kOKButton: OKButtonClick(); break;
+    case IDCANCEL: OKButtonClick(); break;
+    case kButton2: Button2Click(); break;
+    default: break;
+    }
+}
+
+void TAboutBox::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(hwnd_, &paint);
+    RECT panel = kPanel;
+    ::DrawEdge(dc, &panel, EDGE_ETCHED, BF_RECT);
+    ::EndPaint(hwnd_, &paint);
+}
+
+LRESULT CALLBACK TAboutBox::LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR data)
+{
+    auto* self = reinterpret_cast<TAboutBox*>(data);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!self->overLink_) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+            ::TrackMouseEvent(&track);
+            RunGuarded([&] { self->Label2MouseEnter(); });
+        }
+        break;
+    case WM_MOUSELEAVE: RunGuarded([&] { self->Label2MouseLeave(); }); break;
+    default: break;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+void TAboutBox::Label2Click() { OpenProductPage(hwnd_); }
+
+void TAboutBox::Label2MouseEnter()
+{
+    overLink_ = true;
+    SetScreenCursor(::LoadCursorW(nullptr, IDC_HAND));
+}
+
+void TAboutBox::Label2MouseLeave()
+{
+    overLink_ = false;
+    SetScreenCursor(nullptr);
+}
+
+void TAboutBox::OKButtonClick()
+{
+    if (!hwnd_) return;
+    // The owner comes back before the box goes, so that it is the window activated next.
+    if (modal_ && owner_) ::EnableWindow(owner_, TRUE);
+    ::DestroyWindow(hwnd_);
+}
+
+void TAboutBox::Button2Click()
+{
+    if (sendErrorReport_) sendErrorReport_();
+}
+
+} // namespace gleaner
