@@ -183,6 +183,7 @@ LRESULT TForm1::OnNotify(NMHDR* header)
 {
     LRESULT result = 0;
     if (header->hwndFrom == TreeView1.hwnd() && TreeView1.OnNotify(header, &result)) return result;
+    if (ResultView.OnNotify(header, &result)) return result;
     return 0;
 }
 
@@ -190,10 +191,8 @@ void TForm1::OnDrawItem(const DRAWITEMSTRUCT* item)
 {
     if (item->hwndItem == banner_) {
         PaintBanner(item->hDC);
-    } else if (item->hwndItem == StatusBar1 && item->itemID == 0) {
-        // Panel 0 belongs to the progress bar.
-        const RECT& r = item->rcItem;
-        ::MoveWindow(ProgressBar1, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    } else if (item->hwndItem == StatusBar1) {
+        Progress.StatusBar1DrawPanel(static_cast<int>(item->itemID), item->rcItem);
     }
 }
 
@@ -264,7 +263,7 @@ void TForm1::CreateControls()
     ::SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     Splitter1.Create(hwnd_, kSplitter1, Splitter::Direction::Vertical, [this](int left) { SetTreeWidth(left - kMargin); });
 
-    ListView2 = Child(WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, kListView2,
+    ListView2 = Child(WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | ResultList::kListStyle, kListView2,
                       WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(ListView2, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     const struct {
@@ -288,6 +287,7 @@ void TForm1::CreateControls()
     });
     Memo1 = Child(L"EDIT", L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kMemo1,
                   WS_EX_CLIENTEDGE);
+    ResultView.Attach(ListView2, Memo1);
 
     CheckBox1 = Child(L"BUTTON", L"Fast Search", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1);
     BitBtn1 = Child(L"BUTTON", L"Search for duplicates", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kBitBtn1);
@@ -425,6 +425,7 @@ void TForm1::FormCreate()
     ::SetWindowLongPtrW(ProgressBar1, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_STATICEDGE));
     ::SetWindowPos(ProgressBar1, nullptr, 0, 0, 0, 0,
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Progress.Attach(StatusBar1, ProgressBar1);
 }
 
 void TForm1::FormShow()

@@ -14,6 +14,9 @@
 #include "folders/FolderTree.h"
 #include "platform/Dispatch.h"
 #include "platform/Handles.h"
+#include "results/Progress.h"
+#include "results/ResultList.h"
+#include "results/ResultModel.h"
 
 namespace gleaner {
 
@@ -57,6 +60,11 @@ public:
     std::vector<std::wstring> EntryIDList, SignatureList, MarkList, SizeList, ColumnList;
     bool ShowFoundMessage = false;
     bool CancelRequested = false;
+    // The rows of ListView2 (found by entry identifier, never by position), the list that
+    // shows them, and the progress display in the status bar.
+    ResultModel Results{CompareLocaleText};
+    ResultList ResultView{Results, OutlookNamespace};
+    ProgressDisplay Progress;
 
     // Controls.
     FolderTree TreeView1;
