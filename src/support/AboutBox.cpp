@@ -28,7 +28,8 @@ constexpr int kLineHeight = 16;
 constexpr int kCommentsTop = 92;
 constexpr int kCommentsHeight = 72;
 constexpr int kLinkTop = 176;
-constexpr int kLinkGap = 6;
+constexpr int kLinkGap = 4;
+constexpr int kLinkInset = 6; // the address is long: keep it clear of the bevel
 constexpr int kButtonTop = 234;
 constexpr int kButtonHeight = 25;
 constexpr int kOKWidth = 75;
@@ -243,7 +244,7 @@ int TAboutBox::TextWidth(HWND control) const
 // link's own text reacts to the pointer.
 void TAboutBox::Layout()
 {
-    const int left = kPanel.left + kInset;
+    const int left = kPanel.left + kLinkInset;
     const int labelWidth = TextWidth(Label1);
     ::MoveWindow(Label1, left, kLinkTop, labelWidth, kLineHeight, FALSE);
     const int linkLeft = left + labelWidth + kLinkGap;
