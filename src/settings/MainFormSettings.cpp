@@ -77,29 +77,34 @@ void MainFormSettings::Set(Value value, int pixels)
         // The bar's top edge: the preview below it takes the rest down to its bottom.
         const RECT bar = ChildBounds(form_.Splitter2.hwnd());
         const RECT memo = ChildBounds(form_.Memo1);
-        form_.SetMemoHeight(memo.bottom - pixels - (bar.bottom - bar.top));
+        memoHeight_ = memo.bottom - pixels - (bar.bottom - bar.top);
+        ApplyPanes();
         break;
     }
-    case Value::SplitY: {
-        const RECT tree = ChildBounds(form_.TreeView1.hwnd());
-        form_.SetTreeWidth(pixels - tree.left);
-        break;
-    }
-    case Value::TV1: form_.SetTreeWidth(pixels); break;
-    case Value::TV2: form_.SetMemoHeight(pixels); break;
+    case Value::SplitY: treeWidth_ = pixels - ChildBounds(form_.TreeView1.hwnd()).left; ApplyPanes(); break;
+    case Value::TV1: treeWidth_ = pixels; ApplyPanes(); break;
+    case Value::TV2: memoHeight_ = pixels; ApplyPanes(); break;
     case Value::Form1X: ::SetWindowPos(window, nullptr, pixels, bounds.top, 0, 0, keep | SWP_NOSIZE); break;
     case Value::Form1Y: ::SetWindowPos(window, nullptr, bounds.left, pixels, 0, 0, keep | SWP_NOSIZE); break;
     case Value::AppX:
         ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left,
                        bounds.bottom - bounds.top + pixels - client.bottom, keep | SWP_NOMOVE);
+        ApplyPanes();
         break;
     case Value::AppY:
         ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left + pixels - client.right,
                        bounds.bottom - bounds.top, keep | SWP_NOMOVE);
+        ApplyPanes();
         break;
     case Value::SubWidth: ListView_SetColumnWidth(form_.ListView2, 1, pixels); break;
     case Value::FoldWidth: ListView_SetColumnWidth(form_.ListView2, 2, pixels); break;
     }
+}
+
+void MainFormSettings::ApplyPanes()
+{
+    if (treeWidth_) form_.SetTreeWidth(*treeWidth_);
+    if (memoHeight_) form_.SetMemoHeight(*memoHeight_);
 }
 
 bool MainFormSettings::FastSearch() const

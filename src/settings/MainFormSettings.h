@@ -1,5 +1,7 @@
 #pragma once
 // The main window's part of the settings, read from and applied to a TForm1.
+#include <optional>
+
 #include "settings/SettingsStore.h"
 
 namespace gleaner {
@@ -18,7 +20,14 @@ public:
     void SetShowFoundMessage(bool on) override;
 
 private:
+    void ApplyPanes();
+
     TForm1& form_;
+    // The pane sizes asked for while loading. The window keeps its panes inside its client
+    // area, so a size stored with a larger window is asked for again once the window has
+    // its stored size.
+    std::optional<int> treeWidth_;
+    std::optional<int> memoHeight_;
 };
 
 } // namespace gleaner

@@ -64,6 +64,15 @@ struct MainWindowInteger {
     Value value;
 };
 
+// Read in this order; the first six are always written, the last four may be absent.
+const MainWindowInteger kAlwaysWritten[] = {{L"SplitX", Value::SplitX}, {L"SplitY", Value::SplitY},
+                                            {L"TV1", Value::TV1},       {L"TV2", Value::TV2},
+                                            {L"Form1X", Value::Form1X}, {L"Form1Y", Value::Form1Y}};
+const MainWindowInteger kIfPresent[] = {{L"AppX", Value::AppX},
+                                        {L"AppY", Value::AppY},
+                                        {L"SubWidth", Value::SubWidth},
+                                        {L"FoldWidth", Value::FoldWidth}};
+
 void ApplyFirstStartTicks(TForm3& dialog)
 {
     ComparisonProfiles firstStart;
@@ -94,16 +103,13 @@ void LoadFrom(const RegKey& key, TForm3& dialog, MainWindowSettings& mainWindow)
     if (std::optional<std::wstring> path = ReadText(key, L"MAPI_MoveFolder")) dialog.SetMoveFolderPath(*path);
     if (std::optional<std::wstring> mark = ReadText(key, L"Item_Subject")) dialog.SetSubjectMark(*mark);
 
-    for (const MainWindowInteger& integer : {MainWindowInteger{L"SplitX", Value::SplitX}, {L"SplitY", Value::SplitY},
-                                             {L"TV1", Value::TV1}, {L"TV2", Value::TV2},
-                                             {L"Form1X", Value::Form1X}, {L"Form1Y", Value::Form1Y}}) {
+    for (const MainWindowInteger& integer : kAlwaysWritten) {
         if (std::optional<int> pixels = ReadInteger(key, integer.name, true)) mainWindow.Set(integer.value, *pixels);
     }
     if (std::optional<int> left = ReadInteger(key, L"Form3X", true)) dialog.SetPosition({*left, dialog.Position().y});
     if (std::optional<int> top = ReadInteger(key, L"Form3Y", true)) dialog.SetPosition({dialog.Position().x, *top});
 
-    for (const MainWindowInteger& integer : {MainWindowInteger{L"AppX", Value::AppX}, {L"AppY", Value::AppY},
-                                             {L"SubWidth", Value::SubWidth}, {L"FoldWidth", Value::FoldWidth}}) {
+    for (const MainWindowInteger& integer : kIfPresent) {
         if (std::optional<int> pixels = ReadInteger(key, integer.name, false)) mainWindow.Set(integer.value, *pixels);
     }
 

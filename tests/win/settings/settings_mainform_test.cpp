@@ -161,10 +161,11 @@ TEST_F(SettingsMainFormTest, LayoutAndChoicesSurviveARestart)
         ::GetWindowRect(program.window, &bounds);
         RECT client{};
         ::GetClientRect(program.window, &client);
-        ::SetWindowPos(program.window, nullptr, 33, 44, bounds.right - bounds.left + 700 - client.right,
-                       bounds.bottom - bounds.top + 520 - client.bottom, SWP_NOZORDER);
-        form.SetTreeWidth(150);
-        form.SetMemoHeight(80);
+        ::SetWindowPos(program.window, nullptr, 33, 44, bounds.right - bounds.left + 900 - client.right,
+                       bounds.bottom - bounds.top + 640 - client.bottom, SWP_NOZORDER);
+        // Panes larger than the window at its design size could hold.
+        form.SetTreeWidth(640);
+        form.SetMemoHeight(380);
         ListView_SetColumnWidth(form.ListView2, 1, 140);
         ListView_SetColumnWidth(form.ListView2, 2, 210);
         ::SendMessageW(form.CheckBox1, BM_CLICK, 0, 0);
@@ -178,8 +179,9 @@ TEST_F(SettingsMainFormTest, LayoutAndChoicesSurviveARestart)
         form.Close();
         Pump();
     }
-    ASSERT_EQ(StoredNumber(L"AppX"), 520u);
-    ASSERT_EQ(StoredNumber(L"AppY"), 700u);
+    ASSERT_EQ(StoredNumber(L"AppX"), 640u);
+    ASSERT_EQ(StoredNumber(L"AppY"), 900u);
+    ASSERT_EQ(StoredNumber(L"TV1"), 640u);
     {
         Program program;
         program.Show();
@@ -190,10 +192,10 @@ TEST_F(SettingsMainFormTest, LayoutAndChoicesSurviveARestart)
         ::GetClientRect(program.window, &client);
         EXPECT_EQ(bounds.left, 33);
         EXPECT_EQ(bounds.top, 44);
-        EXPECT_EQ(client.right, 700);
-        EXPECT_EQ(client.bottom, 520);
-        EXPECT_EQ(form.TreeWidth(), 150);
-        EXPECT_EQ(form.MemoHeight(), 80);
+        EXPECT_EQ(client.right, 900);
+        EXPECT_EQ(client.bottom, 640);
+        EXPECT_EQ(form.TreeWidth(), 640);
+        EXPECT_EQ(form.MemoHeight(), 380);
         EXPECT_EQ(ListView_GetColumnWidth(form.ListView2, 1), 140);
         EXPECT_EQ(ListView_GetColumnWidth(form.ListView2, 2), 210);
         EXPECT_EQ(::SendMessageW(form.CheckBox1, BM_GETCHECK, 0, 0), BST_CHECKED);
