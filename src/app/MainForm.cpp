@@ -12,6 +12,9 @@
 #include "platform/Jpeg.h"
 #include "settings/MainFormSettings.h"
 #include "settings/OptionsForm.h"
+#include "support/AboutBox.h"
+#include "support/HelpCommands.h"
+#include "support/SupportReport.h"
 
 namespace gleaner {
 
@@ -174,6 +177,10 @@ void TForm1::OnCommand(int id, int code)
     case kExit1: Exit1Click(); break;
     case kSearchOptions1: SearchOptions1Click(); break;
     case kRemoveOptions1: RemoveOptions1Click(); break;
+    case kGleanerontheWeb1: GleanerontheWeb1Click(); break;
+    case kHelp1: Help1Click(); break;
+    case kGetTechnicalSupport1: GetTechnicalSupport1Click(); break;
+    case kAbout2: About2Click(); break;
     case kButton3: Button3Click(); break;
     default: break;
     }
@@ -487,6 +494,16 @@ void TForm1::Exit1Click() { Close(); }
 // Modeless: the main window stays usable while the options are open.
 void TForm1::SearchOptions1Click() { Form3->ShowPage(TForm3::kSearchOptionsPage); }
 void TForm1::RemoveOptions1Click() { Form3->ShowPage(TForm3::kRemoveOptionsPage); }
+
+void TForm1::GleanerontheWeb1Click() { OpenProductPage(hwnd_); }
+void TForm1::Help1Click() { OpenHelpFile(hwnd_); }
+void TForm1::GetTechnicalSupport1Click() { SendErrorReport(hwnd_, OutlookNamespace); }
+
+void TForm1::About2Click()
+{
+    TAboutBox box([this] { SendErrorReport(hwnd_, OutlookNamespace); });
+    box.ShowModal(hwnd_);
+}
 
 void TForm1::Button3Click() { CancelRequested = true; }
 

@@ -96,6 +96,10 @@ public:
     void Exit1Click();
     void SearchOptions1Click();
     void RemoveOptions1Click();
+    void GleanerontheWeb1Click();
+    void Help1Click();
+    void GetTechnicalSupport1Click();
+    void About2Click();
     void Button3Click();
 
 private:

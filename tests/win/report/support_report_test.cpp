@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "ReportTestSupport.h"
 #include "app/AppException.h"
 #include "app/ErrorLog.h"
+#include "app/MainForm.h"
 #include "platform/ComError.h"
 #include "platform/ComInit.h"
 #include "support/Links.h"
@@ -206,4 +208,20 @@ TEST_F(SupportReportTest, LogFolderThatCannotBeCreatedEndsTheReportBeforeAnythin
     Dispatch outlook = CreateOutlook();
     EXPECT_THROW(SendErrorReport(window, Namespace(outlook)), Win32Error);
     EXPECT_FALSE(Exists(record));
+}
+
+TEST_F(SupportReportTest, TheMainMenuCommandSendsTheReportWithTheMainWindowAsParent)
+{
+    StandInProfile profile(kTwoAddIns);
+    TForm1 form;
+    HWND main = form.Create(nullptr);
+    ASSERT_TRUE(main);
+    ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(TForm1::kGetTechnicalSupport1, 0), 0);
+    const std::vector<std::string> mail = Record();
+    ASSERT_FALSE(mail.empty());
+    EXPECT_EQ(mail[0], "MAPISendMail session=0 uiparam=" + std::to_string(reinterpret_cast<std::uintptr_t>(main)) +
+                           " flags=11 reserved=0");
+    const std::vector<std::string> files = Attachments();
+    EXPECT_NE(std::find(files.begin(), files.end(), FileLine(SystemLogPath(), "Gleaner.sys.log")), files.end());
+    EXPECT_EQ(SystemLog().size(), 3u + 2 * 5);
 }
