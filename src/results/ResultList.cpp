@@ -150,7 +150,8 @@ void ResultList::OnClick(const NMITEMACTIVATE* click)
     LVHITTESTINFO hit{};
     hit.pt = click->ptAction;
     const int index = ListView_HitTest(list_, &hit);
-    if (index >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) ToggleTick(static_cast<std::size_t>(index));
+    // With whole-row selection a hit anywhere on the row may report every LVHT_ONITEM bit.
+    if (index >= 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON) ToggleTick(static_cast<std::size_t>(index));
 }
 
 void ResultList::OnKeyDown(const NMLVKEYDOWN* key)
