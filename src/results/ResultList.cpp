@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/AppException.h"
 #include "app/ErrorLog.h"
 #include "platform/ComError.h"
 #include "results/Preview.h"
@@ -14,6 +15,9 @@ namespace {
 // The state-image indexes of the two check-box pictures.
 constexpr UINT kUntickedImage = 1;
 constexpr UINT kTickedImage = 2;
+
+constexpr UINT_PTR kCountTimerId = 0x5247;
+constexpr wchar_t kSelfProperty[] = L"GleanerResultList";
 
 Dispatch ItemOfRow(const Dispatch& nameSpace, const ResultRow& row)
 {
@@ -29,12 +33,21 @@ int CompareLocaleText(const std::wstring& a, const std::wstring& b) { return ::l
 
 ResultList::ResultList(ResultModel& model, const Dispatch& nameSpace) : model_(model), nameSpace_(nameSpace) {}
 
+ResultList::~ResultList()
+{
+    if (list_ && ::IsWindow(list_)) {
+        if (countTimer_) ::KillTimer(list_, kCountTimerId);
+        ::RemovePropW(list_, kSelfProperty);
+    }
+}
+
 void ResultList::Attach(HWND listView, HWND memo)
 {
     if (!(::GetWindowLongPtrW(listView, GWL_STYLE) & LVS_OWNERDATA))
         throw std::invalid_argument("The result list needs a list view with owner data.");
     list_ = listView;
     memo_ = memo;
+    ::SetPropW(list_, kSelfProperty, this);
     ListView_SetExtendedListViewStyleEx(list_, kListExStyle, kListExStyle);
     HWND header = ListView_GetHeader(list_);
     if (!header || Header_GetItemCount(header) == 0) {
@@ -74,20 +87,25 @@ void ResultList::Refresh()
     const std::size_t count = model_.size();
     if (model_.Generation() != shownGeneration_) {
         // The rows went away (and maybe came back): everything on screen is stale.
-        ::SendMessageW(list_, LVM_SETITEMCOUNT, count, 0);
+        SetCount(count, 0);
         ::InvalidateRect(list_, nullptr, TRUE);
         shownGeneration_ = model_.Generation();
-        shownCount_ = count;
         shownRows_ = VisibleRows(shownTop_);
         return;
     }
-    if (count != shownCount_) {
-        // Rows are only ever appended: the rows on screen stay where they are.
-        ::SendMessageW(list_, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        shownCount_ = count;
-    }
     std::size_t top = 0;
     std::vector<ShownRow> rows = VisibleRows(top);
+    if (count != shownCount_) {
+        // Each new count redraws the scroll bar, which costs milliseconds under Wine, so rows
+        // appended out of sight are counted in batches. Rows are only ever appended: the
+        // rows on screen stay where they are.
+        const bool onScreen = shownCount_ < top + rows.size() + 1;
+        if (onScreen || ::GetTickCount64() - countSetAt_ >= kCountDelayMs) {
+            SetCount(count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        } else if (!countTimer_) {
+            countTimer_ = ::SetTimer(list_, kCountTimerId, kCountDelayMs, &ResultList::CountTimer) != 0;
+        }
+    }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::size_t index = top + i;
         const bool same = index >= shownTop_ && index - shownTop_ < shownRows_.size() &&
@@ -98,6 +116,26 @@ void ResultList::Refresh()
     }
     shownTop_ = top;
     shownRows_ = std::move(rows);
+}
+
+void ResultList::SetCount(std::size_t count, DWORD flags)
+{
+    ::SendMessageW(list_, LVM_SETITEMCOUNT, count, flags);
+    shownCount_ = count;
+    countSetAt_ = ::GetTickCount64();
+    if (countTimer_) {
+        ::KillTimer(list_, kCountTimerId);
+        countTimer_ = false;
+    }
+}
+
+void CALLBACK ResultList::CountTimer(HWND list, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(list, id);
+    auto* self = static_cast<ResultList*>(::GetPropW(list, kSelfProperty));
+    if (!self) return;
+    self->countTimer_ = false;
+    RunGuarded([&] { self->Refresh(); });
 }
 
 void ResultList::ClearRows()

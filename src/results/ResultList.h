@@ -30,6 +30,7 @@ public:
 
     // `nameSpace` is read at each preview and open, so it may be connected later.
     ResultList(ResultModel& model, const Dispatch& nameSpace);
+    ~ResultList();
     ResultList(const ResultList&) = delete;
     ResultList& operator=(const ResultList&) = delete;
 
@@ -41,8 +42,10 @@ public:
 
     // Tells the control that rows were appended, cleared or changed their caption or tick.
     // Cheap: it looks only at the row count and at the rows on screen, so a search may call
-    // it after every item.
+    // it after every item. Rows appended below the screen reach the control's row count
+    // (and its scroll bar) at most every kCountDelayMs, from a timer, while messages are handled.
     void Refresh();
+    static constexpr unsigned kCountDelayMs = 100;
     // Empties the rows and the preview: at the start of a search and the end of processing.
     // The sort-direction flags stay.
     void ClearRows();
@@ -75,6 +78,8 @@ private:
     void OnKeyDown(const NMLVKEYDOWN* key);
     void OnItemChanged(const NMLISTVIEW* change);
     void RedrawRow(std::size_t index);
+    void SetCount(std::size_t count, DWORD flags);
+    static void CALLBACK CountTimer(HWND list, UINT message, UINT_PTR id, DWORD time);
     std::vector<ShownRow> VisibleRows(std::size_t& top) const;
 
     ResultModel& model_;
@@ -86,6 +91,8 @@ private:
     std::size_t shownTop_ = 0;
     std::vector<ShownRow> shownRows_;   // the rows on screen at the last refresh
     bool selecting_ = false;            // our own selection changes preview nothing
+    ULONGLONG countSetAt_ = 0;          // when the control last got a new row count
+    bool countTimer_ = false;
 };
 
 } // namespace gleaner

@@ -161,4 +161,21 @@ TEST(ResultListTest, RefreshShowsNewRowsAndClearingEmptiesListAndPreviewButKeeps
     EXPECT_EQ(host.ShownText(0, 1), L"b");
 }
 
+TEST(ResultListTest, RowsAddedOutOfSightReachTheListOnceMessagesAreHandled)
+{
+    ResultsHost host;
+    const int page = ListView_GetCountPerPage(host.listView);
+    ASSERT_GT(page, 0);
+    for (int i = 0; i < page * 3; ++i) host.AddRow(L"c", std::to_wstring(i), L"\\A", std::to_wstring(i));
+    // However the batches fell, every row arrives without another call.
+    const ULONGLONG deadline = ::GetTickCount64() + 10000;
+    while (static_cast<std::size_t>(ListView_GetItemCount(host.listView)) != host.model.size() &&
+           ::GetTickCount64() < deadline) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        ResultsHost::Pump();
+    }
+    ASSERT_EQ(static_cast<std::size_t>(ListView_GetItemCount(host.listView)), host.model.size());
+    EXPECT_EQ(host.ShownText(page * 3 - 1, 1), std::to_wstring(page * 3 - 1));
+}
+
 } // namespace
