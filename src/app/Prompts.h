@@ -12,6 +12,16 @@ public:
     virtual ~Prompter() = default;
     // A plain message box; returns the button chosen (IDOK, IDYES, ...).
     virtual int Message(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) = 0;
+    // An information message with OK and a check box under it; the dialog can also be closed
+    // without OK. `checked` is the box's state going in and coming out. Returns IDOK, or
+    // IDCANCEL for any other close, which is also the answer of a prompter that does not
+    // show it, so no test waits on it.
+    virtual int CheckedMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
+                               const std::wstring& checkBox, bool& checked)
+    {
+        (void)owner, (void)text, (void)caption, (void)checkBox, (void)checked;
+        return IDCANCEL;
+    }
 };
 
 // The prompter in use: the system's message boxes unless a test replaced it.

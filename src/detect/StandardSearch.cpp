@@ -1,0 +1,225 @@
+#include "detect/StandardSearch.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <string_view>
+#include <vector>
+
+#include "app/ErrorLog.h"
+#include "app/Prompts.h"
+#include "detect/ItemSignature.h"
+#include "detect/SignatureText.h"
+#include "folders/FolderPath.h"
+#include "folders/FolderTree.h"
+#include "platform/ComError.h"
+#include "platform/Sha256.h"
+
+namespace gleaner {
+
+namespace {
+
+constexpr int kProgressPanelWidth = 300;
+constexpr wchar_t kSearchingIn[] = L"Searching for duplicates in ";
+constexpr wchar_t kFolderFailed[] = L" line 220";
+
+void Log(const std::exception& error, std::wstring_view location)
+{
+    LogError(ExceptionMessage(error) + std::wstring(location));
+}
+
+void SetStatusText(HWND statusBar, const std::wstring& text)
+{
+    ::SendMessageW(statusBar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Panel 0 is the progress bar's: shown at its working width, hidden at width 0.
+void ShowProgress(const SearchSurface& s, bool shown)
+{
+    int parts[] = {shown ? kProgressPanelWidth : 0, -1};
+    ::SendMessageW(s.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    ::ShowWindow(s.progressBar, shown ? SW_SHOW : SW_HIDE);
+}
+
+void EnableWorkButtons(const SearchSurface& s, bool enabled)
+{
+    ::EnableWindow(s.searchButton, enabled);
+    ::EnableWindow(s.processButton, enabled);
+}
+
+void ShowRows(const SearchSurface& s)
+{
+    if (s.showRows) s.showRows();
+}
+
+bool CloseRequested(const SearchSurface& s)
+{
+    return s.closeRequested && s.closeRequested();
+}
+
+// Answers the engine for the standard search: the rule as it stood at the start, rows
+// filled from a fresh fetch of the item, failures to the error log.
+class SearchMatchHost final : public MatchHost {
+public:
+    SearchMatchHost(const Dispatch& nameSpace, OriginalRule rule) : nameSpace_(nameSpace), rule_(rule) {}
+
+    OriginalRule Rule() override { return rule_; }
+
+    void FillRow(const std::wstring& entryId, RowRole, RowContent& row) override
+    {
+        Dispatch item = nameSpace_.callObject(L"GetItemFromID", entryId);
+        row.subItems.push_back(item.get(L"Subject").toText());
+        row.subItems.push_back(GetFolderPath(item.getObject(L"Parent")));
+        row.entryId = item.get(L"EntryID").toText();
+    }
+
+    void Failed(const std::exception& error, MatchFailure where) override { Log(error, LocationText(where)); }
+
+private:
+    const Dispatch& nameSpace_;
+    const OriginalRule rule_;
+};
+
+class StandardSearch {
+public:
+    StandardSearch(const SearchSurface& surface, OriginalRule rule)
+        : s_(surface), host_(*surface.nameSpace, rule)
+    {
+    }
+
+    void Walk()
+    {
+        // The nodes as they stand now; each tick is read when the walk reaches its node.
+        const std::vector<FolderTree::Node> nodes = s_.tree->Nodes();
+        for (const FolderTree::Node& node : nodes) {
+            // A window that is closing opens nothing more.
+            if (CloseRequested(s_)) return;
+            if (s_.tree->NodeState(node.item) != FolderTree::kTicked) continue;
+            try {
+                SearchFolder(node.entryId);
+            } catch (const std::exception& error) {
+                // Rows stay in step with the lists also after a failed item.
+                s_.lists->Resync();
+                ShowRows(s_);
+                Log(error, kFolderFailed);
+            }
+        }
+    }
+
+private:
+    void SearchFolder(const std::wstring& entryId)
+    {
+        if (s_.profiles().sameFolder()) s_.lists->ClearLists();
+        Dispatch folder = s_.nameSpace->callObject(L"GetFolderFromID", entryId);
+        SetStatusText(s_.statusBar, kSearchingIn + GetFolderPath(folder));
+        // One collection for the whole folder; the count is read once.
+        Dispatch items = folder.getObject(L"Items");
+        const std::int32_t count = items.get(L"Count").toInt();
+        ::SendMessageW(s_.progressBar, PBM_SETPOS, 0, 0);
+        ::SendMessageW(s_.progressBar, PBM_SETRANGE32, 0, count);
+        for (std::int32_t position = 1; position <= count; ++position) {
+            ::SendMessageW(s_.progressBar, PBM_DELTAPOS, 1, 0);
+            if (*s_.cancelRequested) {
+                s_.lists->Resync();
+                ShowRows(s_);
+                return;
+            }
+            ExamineItem(items, position);
+        }
+    }
+
+    void ExamineItem(const Dispatch& items, std::int32_t position)
+    {
+        ExaminedItem examined;
+        {
+            Dispatch item = items.callObject(L"Item", position);
+            examined.entryId = item.get(L"EntryID").toText();
+            examined.size = item.get(L"size").toInt();
+            const std::wstring signature = ItemSignature(s_.profiles()).DuplicateSearch(item);
+            examined.comparable = signature != kNotSupported;
+            if (examined.comparable) examined.key = Sha256Key(signature);
+        }
+        // Only now, with everything read, do the lists take the item.
+        s_.lists->AddItem(examined, host_);
+        ShowRows(s_);
+        if (s_.processMessages)
+            s_.processMessages();
+        else
+            ProcessPendingMessages(s_.owner);
+        s_.lists->Resync();
+        ShowRows(s_);
+    }
+
+    const SearchSurface& s_;
+    SearchMatchHost host_;
+};
+
+void Finish(const SearchSurface& s)
+{
+    ShowProgress(s, false);
+    EnableWorkButtons(s, true);
+    const std::size_t rows = s.rows->size();
+    SetStatusText(s.statusBar, FoundSummary(rows));
+    if (rows > 0 && s.focusFirstRow) s.focusFirstRow();
+    // A window that is closing shows nothing more.
+    if (*s.showFoundMessage && !CloseRequested(s)) ShowFoundHint(s.owner, rows, *s.showFoundMessage);
+}
+
+} // namespace
+
+std::wstring FoundSummary(std::size_t rows)
+{
+    return std::to_wstring(rows) + L" duplicated items found.";
+}
+
+std::wstring FoundHintText(std::size_t rows)
+{
+    return std::to_wstring(rows) +
+           L" duplicates found. If there are some duplicates that were not found,\r\n"
+           L"please change search options in Options > Search Options.";
+}
+
+void ShowFoundHint(HWND owner, std::size_t rows, bool& showFoundMessage)
+{
+    bool dontShow = false;
+    if (Prompts().CheckedMessage(owner, FoundHintText(rows), kFoundHintCaption, kFoundHintCheckBox, dontShow) == IDOK)
+        showFoundMessage = !dontShow;
+}
+
+void ProcessPendingMessages(HWND dialogWindow)
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        // Tab and Enter behave as in the message loop.
+        if (dialogWindow && ::IsWindow(dialogWindow) && ::IsDialogMessageW(dialogWindow, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void RunStandardSearch(const SearchSurface& s)
+{
+    *s.cancelRequested = false;
+    EnableWorkButtons(s, false);
+    ShowProgress(s, true);
+    ::SetWindowTextW(s.memo, L"");
+    s.rows->Clear();
+    ShowRows(s);
+    s.lists->ClearLists();
+    // The rule is taken once: read at every match, a change during the search could mark
+    // every item of a set as a duplicate, and processing would then remove all of them.
+    StandardSearch search(s, s.originalRule());
+    try {
+        search.Walk();
+    } catch (...) {
+        Finish(s);
+        throw;
+    }
+    Finish(s);
+}
+
+} // namespace gleaner
