@@ -110,6 +110,12 @@ HWND TForm1::Create(HWND owner)
 void TForm1::Close()
 {
     if (!hwnd_ || closing_) return;
+    if (searching_) {
+        // The run still uses the window: it stops at its next item, then the window closes.
+        CancelRequested = true;
+        closeAfterRun_ = true;
+        return;
+    }
     closing_ = true;
     RunGuarded([&] { FormClose(); });
     ::DestroyWindow(hwnd_);
@@ -181,6 +187,7 @@ void TForm1::OnCommand(int id, int code)
     case kHelp1: Help1Click(); break;
     case kGetTechnicalSupport1: GetTechnicalSupport1Click(); break;
     case kAbout2: About2Click(); break;
+    case kBitBtn1: BitBtn1Click(); break;
     case kButton3: Button3Click(); break;
     default: break;
     }
@@ -506,6 +513,60 @@ void TForm1::About2Click()
 }
 
 void TForm1::Button3Click() { CancelRequested = true; }
+
+void TForm1::BitBtn1Click()
+{
+    // The fast search ("Fast Search" ticked) branches off here once it exists; until then
+    // the standard search runs either way.
+    Button2Click();
+}
+
+void TForm1::Button2Click()
+{
+    if (searching_) return;
+    static const ComparisonProfiles kNoProfiles;
+    SearchSurface surface;
+    surface.owner = hwnd_;
+    surface.progress = &Progress;
+    surface.memo = Memo1;
+    surface.searchButton = BitBtn1;
+    surface.processButton = BitBtn2;
+    surface.nameSpace = &OutlookNamespace;
+    surface.tree = &TreeView1;
+    surface.rows = &Results;
+    surface.lists = &Lists.Engine();
+    surface.profiles = [this]() -> const ComparisonProfiles& { return Form3 ? Form3->Profiles() : kNoProfiles; };
+    surface.originalRule = [this] {
+        OriginalItemButtons buttons;
+        const OriginalRule rule = Form3 ? Form3->Original() : OriginalRule::OldestCreation;
+        buttons.oldestCreationTime = rule == OriginalRule::OldestCreation;
+        buttons.newestCreationTime = rule == OriginalRule::NewestCreation;
+        buttons.smallestSize = rule == OriginalRule::SmallestSize;
+        buttons.largestSize = rule == OriginalRule::LargestSize;
+        return buttons;
+    };
+    surface.showRows = [this] { ResultView.Refresh(); };
+    surface.focusFirstRow = [this] { ListView_SetItemState(ListView2, 0, LVIS_FOCUSED, LVIS_FOCUSED); };
+    surface.cancelRequested = &CancelRequested;
+    surface.showFoundMessage = &ShowFoundMessage;
+    surface.closeRequested = [this] { return closeAfterRun_; };
+    searching_ = true;
+    auto finish = [this] {
+        searching_ = false;
+        // Closed from the message loop, once this handler has unwound.
+        if (closeAfterRun_) {
+            closeAfterRun_ = false;
+            ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        }
+    };
+    try {
+        RunStandardSearch(surface);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
 
 // Settings are kept by the Options dialog, which restores and stores them here.
 void TForm1::ReadSettings()

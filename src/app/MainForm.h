@@ -11,6 +11,7 @@
 #include "app/OlSecurityManager.h"
 #include "app/OutlookConnection.h"
 #include "app/Splitter.h"
+#include "detect/StandardSearch.h"
 #include "folders/FolderTree.h"
 #include "platform/Dispatch.h"
 #include "platform/Handles.h"
@@ -65,6 +66,7 @@ public:
     ResultModel Results{CompareLocaleText};
     ResultList ResultView{Results, OutlookNamespace};
     ProgressDisplay Progress;
+    SearchLists Lists{Results}; // EntryIDList, SignatureList, MarkList, SizeList with their index
 
     // Controls.
     FolderTree TreeView1;
@@ -100,6 +102,8 @@ public:
     void Help1Click();
     void GetTechnicalSupport1Click();
     void About2Click();
+    void BitBtn1Click();
+    void Button2Click();
     void Button3Click();
 
 private:
@@ -135,6 +139,8 @@ private:
     int memoHeight_ = 113;
     bool shown_ = false;
     bool closing_ = false;
+    bool searching_ = false;   // a search runs inside a handler
+    bool closeAfterRun_ = false; // closing was asked for during it
 };
 
 } // namespace gleaner

@@ -9,6 +9,7 @@
 #include "app/ErrorLog.h"
 #include "app/Prompts.h"
 #include "detect/ItemSignature.h"
+#include "detect/MatchEngine.h"
 #include "detect/SignatureText.h"
 #include "folders/FolderPath.h"
 #include "folders/FolderTree.h"
@@ -19,26 +20,12 @@ namespace gleaner {
 
 namespace {
 
-constexpr int kProgressPanelWidth = 300;
 constexpr wchar_t kSearchingIn[] = L"Searching for duplicates in ";
 constexpr wchar_t kFolderFailed[] = L" line 220";
 
 void Log(const std::exception& error, std::wstring_view location)
 {
     LogError(ExceptionMessage(error) + std::wstring(location));
-}
-
-void SetStatusText(HWND statusBar, const std::wstring& text)
-{
-    ::SendMessageW(statusBar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-// Panel 0 is the progress bar's: shown at its working width, hidden at width 0.
-void ShowProgress(const SearchSurface& s, bool shown)
-{
-    int parts[] = {shown ? kProgressPanelWidth : 0, -1};
-    ::SendMessageW(s.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    ::ShowWindow(s.progressBar, shown ? SW_SHOW : SW_HIDE);
 }
 
 void EnableWorkButtons(const SearchSurface& s, bool enabled)
@@ -111,14 +98,14 @@ private:
     {
         if (s_.profiles().sameFolder()) s_.lists->ClearLists();
         Dispatch folder = s_.nameSpace->callObject(L"GetFolderFromID", entryId);
-        SetStatusText(s_.statusBar, kSearchingIn + GetFolderPath(folder));
+        s_.progress->SetStatusText(kSearchingIn + GetFolderPath(folder));
         // One collection for the whole folder; the count is read once.
         Dispatch items = folder.getObject(L"Items");
         const std::int32_t count = items.get(L"Count").toInt();
-        ::SendMessageW(s_.progressBar, PBM_SETPOS, 0, 0);
-        ::SendMessageW(s_.progressBar, PBM_SETRANGE32, 0, count);
+        s_.progress->SetPosition(0);
+        s_.progress->SetRange(0, count);
         for (std::int32_t position = 1; position <= count; ++position) {
-            ::SendMessageW(s_.progressBar, PBM_DELTAPOS, 1, 0);
+            s_.progress->Step();
             if (*s_.cancelRequested) {
                 s_.lists->Resync();
                 ShowRows(s_);
@@ -156,16 +143,19 @@ private:
 
 void Finish(const SearchSurface& s)
 {
-    ShowProgress(s, false);
+    s.progress->Hide();
     EnableWorkButtons(s, true);
     const std::size_t rows = s.rows->size();
-    SetStatusText(s.statusBar, FoundSummary(rows));
+    s.progress->SetStatusText(FoundSummary(rows));
     if (rows > 0 && s.focusFirstRow) s.focusFirstRow();
     // A window that is closing shows nothing more.
     if (*s.showFoundMessage && !CloseRequested(s)) ShowFoundHint(s.owner, rows, *s.showFoundMessage);
 }
 
 } // namespace
+
+SearchLists::SearchLists(ResultModel& rows) : engine_(std::make_unique<MatchEngine>(rows)) {}
+SearchLists::~SearchLists() = default;
 
 std::wstring FoundSummary(std::size_t rows)
 {
@@ -205,14 +195,20 @@ void RunStandardSearch(const SearchSurface& s)
 {
     *s.cancelRequested = false;
     EnableWorkButtons(s, false);
-    ShowProgress(s, true);
+    s.progress->Show();
     ::SetWindowTextW(s.memo, L"");
     s.rows->Clear();
     ShowRows(s);
     s.lists->ClearLists();
     // The rule is taken once: read at every match, a change during the search could mark
     // every item of a set as a duplicate, and processing would then remove all of them.
-    StandardSearch search(s, s.originalRule());
+    const OriginalItemButtons buttons = s.originalRule();
+    OriginalRule rule;
+    rule.oldestCreationTime = buttons.oldestCreationTime;
+    rule.newestCreationTime = buttons.newestCreationTime;
+    rule.smallestSize = buttons.smallestSize;
+    rule.largestSize = buttons.largestSize;
+    StandardSearch search(s, rule);
     try {
         search.Walk();
     } catch (...) {

@@ -8,22 +8,47 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "detect/ComparisonProfiles.h"
-#include "detect/MatchEngine.h"
 #include "platform/Dispatch.h"
+#include "results/Progress.h"
 #include "results/ResultModel.h"
 
 namespace gleaner {
 
 class FolderTree;
+class MatchEngine;
+
+// The radio buttons of "Original item is the item with", as the Options dialog has them.
+// Kept apart from the engine's own type so the main window, which also sees the settings'
+// names, can hand them over.
+struct OriginalItemButtons {
+    bool oldestCreationTime = true;
+    bool newestCreationTime = false;
+    bool smallestSize = false;
+    bool largestSize = false;
+};
+
+// EntryIDList, SignatureList, MarkList and SizeList of the main window, kept from one search
+// to the next, adding rows to `rows`.
+class SearchLists {
+public:
+    explicit SearchLists(ResultModel& rows);
+    ~SearchLists();
+    SearchLists(const SearchLists&) = delete;
+    SearchLists& operator=(const SearchLists&) = delete;
+    MatchEngine& Engine() noexcept { return *engine_; }
+
+private:
+    std::unique_ptr<MatchEngine> engine_;
+};
 
 // What the search reads and drives. Every pointer must outlive the run.
 struct SearchSurface {
     HWND owner = nullptr;         // the main window: owner of the hint dialog
-    HWND statusBar = nullptr;     // StatusBar1; panel 0 holds the progress bar
-    HWND progressBar = nullptr;   // ProgressBar1
+    ProgressDisplay* progress = nullptr; // StatusBar1 with ProgressBar1 in its panel 0
     HWND memo = nullptr;          // Memo1, the preview
     HWND searchButton = nullptr;  // BitBtn1
     HWND processButton = nullptr; // BitBtn2
@@ -34,7 +59,7 @@ struct SearchSurface {
     // Read at each folder and item: a change applies from then on.
     std::function<const ComparisonProfiles&()> profiles;
     // Read once, when the search starts.
-    std::function<OriginalRule()> originalRule;
+    std::function<OriginalItemButtons()> originalRule;
     // The list view shows the model's rows as they stand now.
     std::function<void()> showRows;
     // Gives the first row the focus state, without selecting it.

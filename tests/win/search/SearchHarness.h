@@ -73,8 +73,9 @@ public:
         statusBar = child(STATUSCLASSNAMEW, 0);
         int parts[] = {150, -1};
         ::SendMessageW(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-        progressBar = child(PROGRESS_CLASSW, 0);
-        ::ShowWindow(progressBar, SW_HIDE);
+        progressBar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 100, 20, statusBar, nullptr,
+                                        instance, nullptr);
+        progress.Attach(statusBar, progressBar);
         memo = child(L"EDIT", ES_MULTILINE);
         ::SetWindowTextW(memo, L"a preview");
         searchButton = child(L"BUTTON", BS_PUSHBUTTON);
@@ -102,8 +103,7 @@ public:
     {
         gleaner::SearchSurface s;
         s.owner = window;
-        s.statusBar = statusBar;
-        s.progressBar = progressBar;
+        s.progress = &progress;
         s.memo = memo;
         s.searchButton = searchButton;
         s.processButton = processButton;
@@ -112,7 +112,10 @@ public:
         s.rows = &rows;
         s.lists = &lists;
         s.profiles = [this]() -> const gleaner::ComparisonProfiles& { return profiles; };
-        s.originalRule = [this] { return ruleSource ? ruleSource() : rule; };
+        s.originalRule = [this] {
+            return gleaner::OriginalItemButtons{rule.oldestCreationTime, rule.newestCreationTime, rule.smallestSize,
+                                                rule.largestSize};
+        };
         s.showRows = [this] { ++showRowsCalls; };
         s.focusFirstRow = [this] { ++focusCalls; };
         s.cancelRequested = &cancelRequested;
@@ -192,6 +195,7 @@ public:
     HWND window = nullptr;
     HWND statusBar = nullptr;
     HWND progressBar = nullptr;
+    gleaner::ProgressDisplay progress;
     HWND memo = nullptr;
     HWND searchButton = nullptr;
     HWND processButton = nullptr;
@@ -200,7 +204,6 @@ public:
     gleaner::MatchEngine lists{rows};
     gleaner::ComparisonProfiles profiles;
     gleaner::OriginalRule rule;
-    std::function<gleaner::OriginalRule()> ruleSource;
     std::function<void()> onPump;
     bool cancelRequested = true; // a search clears it
     bool showFoundMessage = true;
