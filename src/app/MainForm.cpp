@@ -123,16 +123,7 @@ void TForm1::Close()
 
 LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TForm1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !self->hwnd_) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (!RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return 0;
-    return result;
+    return FormWindowProc<TForm1, &TForm1::hwnd_, &TForm1::OnMessage>(window, message, wParam, lParam);
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -97,16 +97,7 @@ HWND TForm3::Create(HWND owner, std::unique_ptr<MainWindowSettings> mainWindow, 
 
 LRESULT CALLBACK TForm3::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TForm3*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TForm3*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !self->hwnd_) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (!RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return 0;
-    return result;
+    return FormWindowProc<TForm3, &TForm3::hwnd_, &TForm3::OnMessage>(window, message, wParam, lParam);
 }
 
 LRESULT TForm3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

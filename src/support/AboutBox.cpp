@@ -121,16 +121,7 @@ void TAboutBox::ShowModal(HWND owner)
 
 LRESULT CALLBACK TAboutBox::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TAboutBox*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TAboutBox*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !self->hwnd_) return ::DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    if (!RunGuarded([&] { result = self->OnMessage(message, wParam, lParam); })) return 0;
-    return result;
+    return FormWindowProc<TAboutBox, &TAboutBox::hwnd_, &TAboutBox::OnMessage>(window, message, wParam, lParam);
 }
 
 LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

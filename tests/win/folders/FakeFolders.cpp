@@ -64,24 +64,24 @@ gleaner::Dispatch Wrap(Object* object)
     return gleaner::Dispatch(gleaner::ComPtr<IDispatch>(static_cast<IDispatch*>(object)));
 }
 
-Object* World::Collection(Object* parent, const std::vector<FolderSpec>& specs, const std::wstring& prefix)
+Object* World::Collection(Object* parent, const std::vector<FolderDef>& defs, const std::wstring& prefix)
 {
     Object* collection = New();
     auto items = std::make_shared<std::vector<Object*>>();
-    for (const FolderSpec& spec : specs) {
+    for (const FolderDef& def : defs) {
         Object* folder = New();
-        std::wstring path = prefix + L"\\" + spec.name;
+        std::wstring path = prefix + L"\\" + def.name;
         byPath_[path] = folder;
-        std::wstring name = spec.name;
+        std::wstring name = def.name;
         std::wstring entryId = L"EID" + path;
-        int type = spec.defaultItemType;
+        int type = def.defaultItemType;
         folder->Set(L"Name", [name](const DISPPARAMS&) { return Variant(name); });
         folder->Set(L"EntryID", [entryId](const DISPPARAMS&) { return Variant(entryId); });
         folder->Set(L"DefaultItemType", [type](const DISPPARAMS&) { return Variant(type); });
         folder->Set(L"Parent", [parent](const DISPPARAMS&) { return Variant(static_cast<IDispatch*>(parent)); });
-        Object* children = Collection(folder, spec.folders, path);
+        Object* children = Collection(folder, def.folders, path);
         folder->Set(L"Folders", [children](const DISPPARAMS&) { return Variant(static_cast<IDispatch*>(children)); });
-        for (const auto& [member, message] : spec.fail) {
+        for (const auto& [member, message] : def.fail) {
             if (member == L"Count") children->Fail(L"Count", message);
             else folder->Fail(member, message);
         }
@@ -96,7 +96,7 @@ Object* World::Collection(Object* parent, const std::vector<FolderSpec>& specs, 
     return collection;
 }
 
-gleaner::Dispatch World::NameSpace(const std::vector<FolderSpec>& stores, const std::wstring& countFailure)
+gleaner::Dispatch World::NameSpace(const std::vector<FolderDef>& stores, const std::wstring& countFailure)
 {
     nameSpace_ = New();
     Object* folders = Collection(nameSpace_, stores, L"");

@@ -18,10 +18,10 @@
 
 namespace fake {
 
-struct FolderSpec {
+struct FolderDef {
     std::wstring name;
     int defaultItemType = 0;
-    std::vector<FolderSpec> folders = {};
+    std::vector<FolderDef> folders = {};
     // Member name -> the message reading it raises ("Name", "Folders", "Count" fails the
     // folder's sub-folder collection's Count, "EntryID", "DefaultItemType", "Parent").
     std::map<std::wstring, std::wstring> fail = {};
@@ -61,13 +61,13 @@ public:
     // A NameSpace whose Folders holds one top-level folder per store; its Name fails, as
     // Outlook's does.
     // A non-empty `countFailure` makes the top-level collection's Count fail with it.
-    gleaner::Dispatch NameSpace(const std::vector<FolderSpec>& stores, const std::wstring& countFailure = L"");
+    gleaner::Dispatch NameSpace(const std::vector<FolderDef>& stores, const std::wstring& countFailure = L"");
     // The folder object reached by names from the top ("Personal Folders", "Inbox").
     gleaner::Dispatch Folder(const std::vector<std::wstring>& path) const;
 
 private:
     Object* New() { return &objects_.emplace_back(); }
-    Object* Collection(Object* parent, const std::vector<FolderSpec>& specs, const std::wstring& prefix);
+    Object* Collection(Object* parent, const std::vector<FolderDef>& defs, const std::wstring& prefix);
     std::deque<Object> objects_;
     std::map<std::wstring, Object*> byPath_;
     Object* nameSpace_ = nullptr;

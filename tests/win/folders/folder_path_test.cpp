@@ -6,7 +6,7 @@
 #include "platform/ComError.h"
 #include "platform/ComInit.h"
 
-using fake::FolderSpec;
+using fake::FolderDef;
 using gleaner::GetFolderPath;
 
 namespace {

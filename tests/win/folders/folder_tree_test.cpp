@@ -6,7 +6,7 @@
 #include "TreeHost.h"
 #include "platform/ComError.h"
 
-using fake::FolderSpec;
+using fake::FolderDef;
 using gleaner::FolderTree;
 
 namespace {
@@ -68,7 +68,7 @@ std::map<std::wstring, bool> Ticks(const FolderTree& tree)
     return ticks;
 }
 
-std::vector<FolderSpec> TwoStores()
+std::vector<FolderDef> TwoStores()
 {
     return {
         {L"Personal Folders", 0,
@@ -140,7 +140,7 @@ TEST(FolderTreeTest, PictureByDefaultItemType)
     fake::World world;
     const int types[] = {0, 1, 2, 3, 4, 5, 6, 7, -1, 99};
     const int pictures[] = {1, 2, 3, 4, 5, 6, 1, 1, 1, 1};
-    std::vector<FolderSpec> folders;
+    std::vector<FolderDef> folders;
     for (int type : types) folders.push_back({L"type " + std::to_wstring(type + 10), type});
     host.tree.RetrieveOutlookFolders(world.NameSpace({{L"Store", 0, folders}}));
 
