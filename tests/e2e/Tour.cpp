@@ -1,0 +1,131 @@
+#include "Tour.h"
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+#include "Gleaner.h"
+#include "Scenario.h"
+#include "Screenshot.h"
+#include "platform/ComInit.h"
+#include "platform/Text.h"
+
+namespace gleaner::e2e {
+
+namespace {
+
+void Say(const std::wstring& line)
+{
+    const std::string text = ToUtf8(line) + "\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::size_t ItemCount(const std::map<std::wstring, std::vector<std::wstring>>& contents)
+{
+    std::size_t count = 0;
+    for (const auto& [folder, subjects] : contents) count += subjects.size();
+    return count;
+}
+
+struct RowSummary {
+    int ticked = 0;
+    int originals = 0;
+    std::set<std::wstring> folders;
+    bool ticksFollowCaptions = true;
+};
+
+RowSummary Summarise(const std::vector<Row>& rows)
+{
+    RowSummary summary;
+    for (const Row& row : rows) {
+        summary.ticked += row.ticked ? 1 : 0;
+        summary.originals += row.caption == L"n" ? 1 : 0;
+        summary.folders.insert(row.folder);
+        summary.ticksFollowCaptions = summary.ticksFollowCaptions && row.ticked == (row.caption == L"c");
+    }
+    return summary;
+}
+
+class Tour {
+public:
+    Tour(const std::wstring& folder) : folder_(folder) {}
+
+    // One step: what it found, its screenshot, and whether it did what it should.
+    void Step(Gleaner& app, const wchar_t* picture, const std::wstring& found, bool ok)
+    {
+        const std::wstring path = folder_ + L"\\" + picture;
+        SaveScreenshot(app.MainWindow(), path);
+        Say((ok ? L"  ok    " : L"  FAIL  ") + found);
+        Say(L"        screenshot " + std::wstring(picture));
+        failed_ = failed_ || !ok;
+    }
+    bool failed() const noexcept { return failed_; }
+
+private:
+    std::wstring folder_;
+    bool failed_ = false;
+};
+
+} // namespace
+
+int RunTour(const std::wstring& exe, const std::wstring& screenshotFolder)
+{
+    ComInit com;
+    try {
+        // The tour starts from the first-start settings; the user's own come back afterwards.
+        SettingsKeyGuard settings;
+        const auto before = ProfileContents();
+        LaunchOptions options;
+        options.exe = exe;
+        wchar_t profile[MAX_PATH * 2] = {};
+        ::GetEnvironmentVariableW(L"OUTLOOK_STANDIN_PROFILE", profile, MAX_PATH * 2);
+        options.profile = profile;
+        Tour tour(screenshotFolder);
+
+        Say(L"Start-up");
+        Gleaner app(options);
+        app.WaitForMainWindow();
+        const std::vector<TreeNode> tree = app.Tree();
+        bool allTicked = !tree.empty();
+        for (const TreeNode& node : tree) allTicked = allTicked && node.ticked;
+        tour.Step(app, L"1-start-up.png",
+                  std::to_wstring(tree.size()) + L" folders in the tree, all ticked; profile of " +
+                      std::to_wstring(ItemCount(before)) + L" items",
+                  allTicked);
+
+        Say(L"Standard search");
+        app.SetChecked(kFastSearchBox, false);
+        const SearchOutcome standard = app.Search();
+        const RowSummary rows = Summarise(app.Rows());
+        tour.Step(app, L"2-standard-search.png",
+                  std::to_wstring(standard.rows) + L" rows in " + std::to_wstring(rows.folders.size()) +
+                      L" folders: " + std::to_wstring(rows.ticked) + L" ticked duplicates, " +
+                      std::to_wstring(rows.originals) + L" originals kept (status: \"" + standard.status + L"\")",
+                  standard.rows > 0 && rows.ticked > 0 && rows.originals > 0 && rows.ticksFollowCaptions);
+
+        Say(L"Processing with the default action, Delete (permanetly)");
+        const int ticked = Summarise(app.Rows()).ticked;
+        const std::wstring processed = app.Process();
+        const bool listEmpty = app.Rows().empty();
+        tour.Step(app, L"3-processed.png", L"status: \"" + processed + L"\"; the result list is empty",
+                  processed == std::to_wstring(ticked) + L" duplicates were removed successfully" && listEmpty);
+
+        Say(L"Exit");
+        const DWORD code = app.Exit();
+        const auto after = ProfileContents();
+        const std::size_t removed = ItemCount(before) - ItemCount(after);
+        Say(std::wstring(code == 0 && removed == static_cast<std::size_t>(ticked) ? L"  ok    " : L"  FAIL  ") +
+            L"exit code " + std::to_wstring(code) + L"; the profile went from " + std::to_wstring(ItemCount(before)) +
+            L" to " + std::to_wstring(ItemCount(after)) + L" items (" + std::to_wstring(removed) + L" deleted, " +
+            std::to_wstring(ticked) + L" were ticked)");
+        return tour.failed() || code != 0 || removed != static_cast<std::size_t>(ticked) ? 1 : 0;
+    } catch (const std::exception& error) {
+        Say(L"  FAIL  " + FromUtf8(error.what()));
+        return 1;
+    }
+}
+
+} // namespace gleaner::e2e
