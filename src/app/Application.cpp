@@ -45,8 +45,10 @@ int TApplication::Run()
 {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab between the main window's controls, Enter for its default button.
-        if (mainForm_ && ::IsWindow(mainForm_) && ::IsDialogMessageW(mainForm_, &message)) continue;
+        // Tab between the controls of the window the message is for, the main window or the
+        // Options dialog; Enter for its default button.
+        HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (root && root != hwnd_ && ::IsDialogMessageW(root, &message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "SettingsSupport.h"
+#include "app/Application.h"
 #include "folders/FolderPath.h"
 #include "support/OutlookStandIn.h"
 
@@ -225,6 +226,24 @@ TEST_F(SettingsTest, ControlsChangeTheChoicesTheSearchesRead)
 constexpr char kFolders[] = R"({ "stores": [ { "name": "Personal Folders", "folders": [
     { "name": "Inbox", "defaultItemType": 0, "folders": [ { "name": "Old mail", "defaultItemType": 0 } ] },
     { "name": "Deleted Items", "defaultItemType": 0, "role": "deletedItems" } ] } ] })";
+
+// The dialog is modeless, so the program's message loop must give it Tab like the main window.
+TEST_F(SettingsTest, TabInTheMessageLoopMovesToTheDialogsNextControl)
+{
+    TForm3& dialog = NewDialog();
+    dialog.ShowPage(TForm3::kRemoveOptionsPage);
+    ::SetFocus(dialog.Edit1);
+    ASSERT_EQ(::GetFocus(), dialog.Edit1);
+    HWND next = ::GetNextDlgTabItem(dialog.hwnd(), dialog.Edit1, FALSE);
+    ASSERT_NE(next, dialog.Edit1);
+
+    TApplication application;
+    ASSERT_TRUE(application.Create());
+    ::PostMessageW(dialog.Edit1, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    ::PostQuitMessage(0);
+    application.Run();
+    EXPECT_EQ(::GetFocus(), next);
+}
 
 TEST_F(SettingsTest, BrowsePutsThePickedFolderInTheBoxAndCancellingEmptiesIt)
 {
