@@ -10,6 +10,7 @@
 #include "app/Prompts.h"
 #include "detect/ItemSignature.h"
 #include "detect/MatchEngine.h"
+#include "detect/SearchRun.h"
 #include "detect/SignatureText.h"
 #include "folders/FolderPath.h"
 #include "folders/FolderTree.h"
@@ -44,113 +45,44 @@ bool CloseRequested(const SearchSurface& s)
     return s.closeRequested && s.closeRequested();
 }
 
-// Answers the engine for the standard search: the rule as it stood at the start, rows
-// filled from a fresh fetch of the item, failures to the error log.
-class SearchMatchHost final : public MatchHost {
-public:
-    SearchMatchHost(const Dispatch& nameSpace, OriginalRule rule) : nameSpace_(nameSpace), rule_(rule) {}
-
-    OriginalRule Rule() override { return rule_; }
-
-    void FillRow(const std::wstring& entryId, RowRole, RowContent& row) override
-    {
-        Dispatch item = nameSpace_.callObject(L"GetItemFromID", entryId);
-        row.subItems.push_back(item.get(L"Subject").toText());
-        row.subItems.push_back(GetFolderPath(item.getObject(L"Parent")));
-        row.entryId = item.get(L"EntryID").toText();
-    }
-
-    void Failed(const std::exception& error, MatchFailure where) override { Log(error, LocationText(where)); }
-
-private:
-    const Dispatch& nameSpace_;
-    const OriginalRule rule_;
-};
-
+// Reads the ticked folders item by item through the object model; the signature's digest
+// is the item's key.
 class StandardSearch {
 public:
-    StandardSearch(const SearchSurface& surface, OriginalRule rule)
-        : s_(surface), host_(*surface.nameSpace, rule)
-    {
-    }
+    explicit StandardSearch(SearchRun& run) : run_(run), s_(run.Surface()), host_(*s_.nameSpace, run.Rule()) {}
 
-    void Walk()
-    {
-        // The nodes as they stand now; each tick is read when the walk reaches its node.
-        const std::vector<FolderTree::Node> nodes = s_.tree->Nodes();
-        for (const FolderTree::Node& node : nodes) {
-            // A window that is closing opens nothing more.
-            if (CloseRequested(s_)) return;
-            if (s_.tree->NodeState(node.item) != FolderTree::kTicked) continue;
-            try {
-                SearchFolder(node.entryId);
-            } catch (const std::exception& error) {
-                // Rows stay in step with the lists also after a failed item.
-                s_.lists->Resync();
-                ShowRows(s_);
-                Log(error, kFolderFailed);
-            }
-        }
-    }
-
-private:
     void SearchFolder(const std::wstring& entryId)
     {
         if (s_.profiles().sameFolder()) s_.lists->ClearLists();
         Dispatch folder = s_.nameSpace->callObject(L"GetFolderFromID", entryId);
-        s_.progress->SetStatusText(kSearchingIn + GetFolderPath(folder));
+        run_.ShowFolder(GetFolderPath(folder));
         // One collection for the whole folder; the count is read once.
         Dispatch items = folder.getObject(L"Items");
         const std::int32_t count = items.get(L"Count").toInt();
-        s_.progress->SetPosition(0);
-        s_.progress->SetRange(0, count);
+        run_.StartProgress(count);
         for (std::int32_t position = 1; position <= count; ++position) {
-            s_.progress->Step();
-            if (*s_.cancelRequested) {
-                s_.lists->Resync();
-                ShowRows(s_);
-                return;
-            }
-            ExamineItem(items, position);
+            if (!run_.NextItem()) return;
+            run_.AddItem(ExamineItem(items, position), host_);
         }
     }
 
-    void ExamineItem(const Dispatch& items, std::int32_t position)
+private:
+    ExaminedItem ExamineItem(const Dispatch& items, std::int32_t position)
     {
         ExaminedItem examined;
-        {
-            Dispatch item = items.callObject(L"Item", position);
-            examined.entryId = item.get(L"EntryID").toText();
-            examined.size = item.get(L"size").toInt();
-            const std::wstring signature = ItemSignature(s_.profiles()).DuplicateSearch(item);
-            examined.comparable = signature != kNotSupported;
-            if (examined.comparable) examined.key = Sha256Key(signature);
-        }
-        // Only now, with everything read, do the lists take the item.
-        s_.lists->AddItem(examined, host_);
-        ShowRows(s_);
-        if (s_.processMessages)
-            s_.processMessages();
-        else
-            ProcessPendingMessages(s_.owner);
-        s_.lists->Resync();
-        ShowRows(s_);
+        Dispatch item = items.callObject(L"Item", position);
+        examined.entryId = item.get(L"EntryID").toText();
+        examined.size = item.get(L"size").toInt();
+        const std::wstring signature = ItemSignature(s_.profiles()).DuplicateSearch(item);
+        examined.comparable = signature != kNotSupported;
+        if (examined.comparable) examined.key = Sha256Key(signature);
+        return examined;
     }
 
+    SearchRun& run_;
     const SearchSurface& s_;
     SearchMatchHost host_;
 };
-
-void Finish(const SearchSurface& s)
-{
-    s.progress->Hide();
-    EnableWorkButtons(s, true);
-    const std::size_t rows = s.rows->size();
-    s.progress->SetStatusText(FoundSummary(rows));
-    if (rows > 0 && s.focusFirstRow) s.focusFirstRow();
-    // A window that is closing shows nothing more.
-    if (*s.showFoundMessage && !CloseRequested(s)) ShowFoundHint(s.owner, rows, *s.showFoundMessage);
-}
 
 } // namespace
 
@@ -191,7 +123,20 @@ void ProcessPendingMessages(HWND dialogWindow)
     }
 }
 
-void RunStandardSearch(const SearchSurface& s)
+void SearchMatchHost::FillRow(const std::wstring& entryId, RowRole, RowContent& row)
+{
+    Dispatch item = nameSpace_.callObject(L"GetItemFromID", entryId);
+    row.subItems.push_back(item.get(L"Subject").toText());
+    row.subItems.push_back(GetFolderPath(item.getObject(L"Parent")));
+    row.entryId = item.get(L"EntryID").toText();
+}
+
+void SearchMatchHost::Failed(const std::exception& error, MatchFailure where)
+{
+    Log(error, LocationText(where));
+}
+
+SearchRun::SearchRun(const SearchSurface& s) : s_(s)
 {
     *s.cancelRequested = false;
     EnableWorkButtons(s, false);
@@ -203,19 +148,85 @@ void RunStandardSearch(const SearchSurface& s)
     // The rule is taken once: read at every match, a change during the search could mark
     // every item of a set as a duplicate, and processing would then remove all of them.
     const OriginalItemButtons buttons = s.originalRule();
-    OriginalRule rule;
-    rule.oldestCreationTime = buttons.oldestCreationTime;
-    rule.newestCreationTime = buttons.newestCreationTime;
-    rule.smallestSize = buttons.smallestSize;
-    rule.largestSize = buttons.largestSize;
-    StandardSearch search(s, rule);
+    rule_.oldestCreationTime = buttons.oldestCreationTime;
+    rule_.newestCreationTime = buttons.newestCreationTime;
+    rule_.smallestSize = buttons.smallestSize;
+    rule_.largestSize = buttons.largestSize;
+}
+
+void SearchRun::Run(const std::function<void(const std::wstring& folderEntryId)>& searchFolder)
+{
     try {
-        search.Walk();
+        // The nodes as they stand now; each tick is read when the walk reaches its node.
+        const std::vector<FolderTree::Node> nodes = s_.tree->Nodes();
+        for (const FolderTree::Node& node : nodes) {
+            // A window that is closing opens nothing more.
+            if (CloseRequested(s_)) break;
+            if (s_.tree->NodeState(node.item) != FolderTree::kTicked) continue;
+            try {
+                searchFolder(node.entryId);
+            } catch (const std::exception& error) {
+                // Rows stay in step with the lists also after a failed item.
+                s_.lists->Resync();
+                ShowRows(s_);
+                Log(error, kFolderFailed);
+            }
+        }
     } catch (...) {
-        Finish(s);
+        Finish();
         throw;
     }
-    Finish(s);
+    Finish();
+}
+
+void SearchRun::ShowFolder(const std::wstring& folderPath)
+{
+    s_.progress->SetStatusText(kSearchingIn + folderPath);
+}
+
+void SearchRun::StartProgress(std::int32_t itemCount)
+{
+    s_.progress->SetPosition(0);
+    s_.progress->SetRange(0, itemCount);
+}
+
+bool SearchRun::NextItem()
+{
+    s_.progress->Step();
+    if (!*s_.cancelRequested) return true;
+    s_.lists->Resync();
+    ShowRows(s_);
+    return false;
+}
+
+void SearchRun::AddItem(const ExaminedItem& item, MatchHost& host)
+{
+    s_.lists->AddItem(item, host);
+    ShowRows(s_);
+    if (s_.processMessages)
+        s_.processMessages();
+    else
+        ProcessPendingMessages(s_.owner);
+    s_.lists->Resync();
+    ShowRows(s_);
+}
+
+void SearchRun::Finish()
+{
+    s_.progress->Hide();
+    EnableWorkButtons(s_, true);
+    const std::size_t rows = s_.rows->size();
+    s_.progress->SetStatusText(FoundSummary(rows));
+    if (rows > 0 && s_.focusFirstRow) s_.focusFirstRow();
+    // A window that is closing shows nothing more.
+    if (*s_.showFoundMessage && !CloseRequested(s_)) ShowFoundHint(s_.owner, rows, *s_.showFoundMessage);
+}
+
+void RunStandardSearch(const SearchSurface& s)
+{
+    SearchRun run(s);
+    StandardSearch search(run);
+    run.Run([&search](const std::wstring& folderEntryId) { search.SearchFolder(folderEntryId); });
 }
 
 } // namespace gleaner

@@ -2,14 +2,15 @@
 // The standard search: walks the ticked folders of the tree in tree order through Outlook's
 // object model, one item at a time, hands each item's signature digest to the match engine,
 // keeps the window alive between items, and ends with the summary and the hint dialog.
-// Works on the parts of the main window it is given, so it knows nothing of the dialogs
-// that hold the user's choices.
+// SearchRun (detect/SearchRun.h) holds the steps the fast search shares with it. Works on the parts of the main
+// window it is given, so it knows nothing of the dialogs that hold the user's choices.
 #include <windows.h>
 
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "detect/ComparisonProfiles.h"
 #include "platform/Dispatch.h"
@@ -70,6 +71,11 @@ struct SearchSurface {
     std::function<bool()> closeRequested;
     // Hands the window its pending messages; by default this thread's queue is drained.
     std::function<void()> processMessages;
+    // The fast search's own: the MAPI-table component (empty when it could not be created),
+    // the holder of the last folder's record set (ADODataSet1), and ColumnList.
+    const Dispatch* mapiTable = nullptr;
+    Dispatch* recordSet = nullptr;
+    std::vector<std::wstring>* columnList = nullptr;
 };
 
 // Runs one whole standard search (Button2Click's work). The closing steps run whatever
