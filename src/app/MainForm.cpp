@@ -10,6 +10,7 @@
 #include "app/Prompts.h"
 #include "platform/ComError.h"
 #include "platform/Jpeg.h"
+#include "process/Processing.h"
 #include "settings/MainFormSettings.h"
 #include "settings/OptionsForm.h"
 #include "support/AboutBox.h"
@@ -179,6 +180,7 @@ void TForm1::OnCommand(int id, int code)
     case kGetTechnicalSupport1: GetTechnicalSupport1Click(); break;
     case kAbout2: About2Click(); break;
     case kBitBtn1: BitBtn1Click(); break;
+    case kBitBtn2: Button1Click(); break;
     case kButton3: Button3Click(); break;
     default: break;
     }
@@ -541,6 +543,41 @@ void TForm1::Button2Click()
     surface.cancelRequested = &CancelRequested;
     surface.showFoundMessage = &ShowFoundMessage;
     surface.closeRequested = [this] { return closeAfterRun_; };
+    RunWork([&] { RunStandardSearch(surface); });
+}
+
+void TForm1::Button1Click()
+{
+    if (searching_) return;
+    ProcessSurface surface;
+    surface.owner = hwnd_;
+    surface.progress = &Progress;
+    surface.memo = Memo1;
+    surface.searchButton = BitBtn1;
+    surface.processButton = BitBtn2;
+    surface.nameSpace = &OutlookNamespace;
+    surface.tree = &TreeView1;
+    surface.rows = &Results;
+    surface.showRows = [this] { ResultView.Refresh(); };
+    surface.removeButtons = [this] {
+        RemoveButtons buttons;
+        if (!Form3) return buttons;
+        auto on = [](HWND radio) { return ::SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+        buttons.moveToDeletedItems = on(Form3->RadioButton7);
+        buttons.deletePermanently = on(Form3->RadioButton6);
+        buttons.moveToFolder = on(Form3->RadioButton5);
+        buttons.modifySubject = on(Form3->RadioButton1);
+        return buttons;
+    };
+    surface.subjectMark = [this] { return Form3 ? Form3->SubjectMark() : std::wstring(TForm3::kDefaultSubjectMark); };
+    surface.moveFolderPath = [this] { return Form3 ? Form3->MoveFolderPath() : std::wstring(); };
+    surface.cancelRequested = &CancelRequested;
+    surface.closeRequested = [this] { return closeAfterRun_; };
+    RunWork([&] { RunProcessing(surface); });
+}
+
+void TForm1::RunWork(const std::function<void()>& work)
+{
     searching_ = true;
     auto finish = [this] {
         searching_ = false;
@@ -551,7 +588,7 @@ void TForm1::Button2Click()
         }
     };
     try {
-        RunStandardSearch(surface);
+        work();
     } catch (...) {
         finish();
         throw;

@@ -4,6 +4,7 @@
 // and the controls; starts and stops them in the window's life-cycle handlers.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,7 @@ public:
     void GetTechnicalSupport1Click();
     void About2Click();
     void BitBtn1Click();
+    void Button1Click(); // "Process duplicates" (BitBtn2)
     void Button2Click();
     void Button3Click();
 
@@ -139,7 +141,10 @@ private:
     int memoHeight_ = 113;
     bool shown_ = false;
     bool closing_ = false;
-    bool searching_ = false;   // a search runs inside a handler
+    // Runs a search or processing inside its handler; a close asked for meanwhile follows
+    // once the handler has unwound.
+    void RunWork(const std::function<void()>& work);
+    bool searching_ = false;   // a search or processing runs inside a handler
     bool closeAfterRun_ = false; // closing was asked for during it
 };
 
