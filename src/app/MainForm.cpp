@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/ErrorLog.h"
 #include "app/Prompts.h"
+#include "detect/FastSearch.h"
 #include "platform/ComError.h"
 #include "platform/Jpeg.h"
 #include "process/Processing.h"
@@ -471,6 +472,7 @@ void TForm1::FormDestroy()
     MarkList.clear();
     SizeList.clear();
     ColumnList.clear();
+    ADODataSet1.reset();
     MapiTable.reset();
     if (SecMan) {
         try {
@@ -509,12 +511,16 @@ void TForm1::Button3Click() { CancelRequested = true; }
 
 void TForm1::BitBtn1Click()
 {
-    // The fast search ("Fast Search" ticked) branches off here once it exists; until then
-    // the standard search runs either way.
-    Button2Click();
+    if (::SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        ButtonMAPIClick();
+    else
+        Button2Click();
 }
 
-void TForm1::Button2Click()
+void TForm1::Button2Click() { RunSearch(RunStandardSearch); }
+void TForm1::ButtonMAPIClick() { RunSearch(RunFastSearch); }
+
+void TForm1::RunSearch(void (*search)(const SearchSurface&))
 {
     if (searching_) return;
     static const ComparisonProfiles kNoProfiles;
@@ -543,7 +549,10 @@ void TForm1::Button2Click()
     surface.cancelRequested = &CancelRequested;
     surface.showFoundMessage = &ShowFoundMessage;
     surface.closeRequested = [this] { return closeAfterRun_; };
-    RunWork([&] { RunStandardSearch(surface); });
+    surface.mapiTable = &MapiTable;
+    surface.recordSet = &ADODataSet1;
+    surface.columnList = &ColumnList;
+    RunWork([&] { search(surface); });
 }
 
 void TForm1::Button1Click()

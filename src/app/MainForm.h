@@ -57,6 +57,7 @@ public:
     OutlookConnection OutlookApplication1;
     Dispatch OutlookNamespace;
     Dispatch MapiTable;
+    Dispatch ADODataSet1; // the fast search's last record set, kept until the next replaces it
     std::unique_ptr<TOlSecurityManager> SecMan;
     std::unique_ptr<TForm3> Form3; // the Options dialog, created right after this window
     std::vector<std::wstring> EntryIDList, SignatureList, MarkList, SizeList, ColumnList;
@@ -106,6 +107,7 @@ public:
     void BitBtn1Click();
     void Button1Click(); // "Process duplicates" (BitBtn2)
     void Button2Click();
+    void ButtonMAPIClick(); // the fast search, when "Fast Search" is ticked
     void Button3Click();
 
 private:
@@ -144,6 +146,8 @@ private:
     // Runs a search or processing inside its handler; a close asked for meanwhile follows
     // once the handler has unwound.
     void RunWork(const std::function<void()>& work);
+    // Button2Click and ButtonMAPIClick: the search runs against the window's own parts.
+    void RunSearch(void (*search)(const SearchSurface&));
     bool searching_ = false;   // a search or processing runs inside a handler
     bool closeAfterRun_ = false; // closing was asked for during it
 };
