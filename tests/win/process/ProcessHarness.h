@@ -1,7 +1,6 @@
 #pragma once
 // A processing run over a stand-in profile: the search harness's window parts, tree, rows and
 // error log, with the removal choices as plain values and rows added by entry identifier.
-#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>

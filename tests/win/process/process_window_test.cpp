@@ -6,9 +6,9 @@
 
 #include <commctrl.h>
 
+#include <iostream>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -167,6 +167,8 @@ TEST(ProcessWindow, DemoProfileCycleWithEachAction)
             for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{2}}) w.form->ResultView.ToggleTick(i);
             ticked = w.Ticked();
             ASSERT_FALSE(ticked.empty());
+            std::cout << "[ demo     ] " << c.name << ": " << before.size() << " items, " << w.form->Results.size()
+                      << " rows, " << ticked.size() << " ticked\n";
             w.form->Form3->SetBehavior(c.behavior);
             w.form->Form3->SetMoveFolderPath(L"\\Archive Folders\\Deleted Items");
             w.form->Form3->SetSubjectMark(mark);
