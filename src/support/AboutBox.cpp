@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "GleanerVersion.h"
 #include "app/AppException.h"
 #include "platform/ComError.h"
 #include "support/HelpCommands.h"
@@ -15,7 +16,7 @@ namespace gleaner {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TAboutBox";
-constexpr wchar_t kVersionText[] = L"1.5.1";
+constexpr wchar_t kVersionText[] = L"" GLEANER_VERSION_TEXT;
 constexpr wchar_t kDescription[] = L"Ostrel Gleaner is a tool designed to eliminate MS Office Outlook duplicates "
                                    L"(contacts, calendar, tasks, notes, emails, journal).";
 
