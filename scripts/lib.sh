@@ -13,8 +13,17 @@ build_all() {
   cmake --build "$build/native" -j "$jobs"
   cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DGLEANER_DEPS="$GLEANER_DEPS" -DGLEANER_NATIVE_BUILD="$build/native" >/dev/null
+    -DGLEANER_DEPS="$GLEANER_DEPS" -DGLEANER_NATIVE_BUILD="$build/native" \
+    -DGLEANER_RELEASE_BUILD="$build/win-release" >/dev/null
   cmake --build "$build/win" -j "$jobs"
+}
+
+# The release build of the program (optimised, symbols split off) and its installer,
+# <build>/win-release/gleaner-setup.exe, which the Windows build's installer test installs.
+build_release() {
+  cmake -S "$root" -B "$build/win-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DGLEANER_DEPS="$GLEANER_DEPS" >/dev/null
+  cmake --build "$build/win-release" -j "$jobs" --target gleaner_setup
 }
 
 xvfb_pid=""
