@@ -197,7 +197,15 @@ HWND Gleaner::ControlOfClass(const wchar_t* className) const
     return nullptr;
 }
 
-HWND Gleaner::MainControl(std::wstring_view caption) const { return Child(main_, caption, L"Button"); }
+HWND Gleaner::MainControl(std::wstring_view caption) const
+{
+    // Looked up once: finding it asks every control for its text.
+    auto known = controls_.find(std::wstring(caption));
+    if (known != controls_.end()) return known->second;
+    HWND control = Child(main_, caption, L"Button");
+    controls_.emplace(caption, control);
+    return control;
+}
 
 void Gleaner::Click(std::wstring_view button)
 {

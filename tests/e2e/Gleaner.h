@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -137,6 +138,7 @@ private:
     HWND status_ = nullptr;
     HWND memo_ = nullptr;
     unsigned syncMarker_ = 0x1000;
+    mutable std::map<std::wstring, HWND, std::less<>> controls_; // main window buttons by caption
 };
 
 // The modeless Options dialog of a running Gleaner.
