@@ -198,20 +198,31 @@ TEST(EndToEnd, FastSearchReadsFoldersAsTablesAndKeysEveryRowByTheFolderKind)
     EXPECT_EQ(SettingsKeyGuard::Value(L"search_pref").value_or(L"").substr(10, 1), L"1") << "the box is stored";
 }
 
-TEST(EndToEnd, CancelStopsASearchOfTwentyThousandItems)
+// 20,000 items in four folders; the tree is sorted, so "Calendar 1" is searched first and
+// "Mail 1" last.
+std::string TwentyThousandItems()
 {
     standin_bench::GeneratorOptions generated;
     generated.folders = 4; // Mail 1, Calendar 1, Contacts 1, Journal 1
     generated.itemsPerFolder = 5000;
     generated.duplicateShare = 0.1;
     generated.bodySize = 100;
-    Session session(standin_bench::GenerateProfile(generated));
-    auto app = session.Start();
+    return standin_bench::GenerateProfile(generated);
+}
 
-    app->StartSearch();
-    // The tree is sorted, so "Calendar 1" is searched first and "Mail 1" last.
+// Starts a search and waits until it works on its first folder.
+void SearchUntilTheFirstFolder(Gleaner& app)
+{
+    app.StartSearch();
     const std::wstring firstFolder = L"Searching for duplicates in \\Personal Folders\\Calendar 1";
-    WaitUntil("the search to reach its first folder", [&] { return app->Status() == firstFolder; });
+    WaitUntil("the search to reach its first folder", [&] { return app.Status() == firstFolder; });
+}
+
+TEST(EndToEnd, CancelStopsASearchOfTwentyThousandItems)
+{
+    Session session(TwentyThousandItems());
+    auto app = session.Start();
+    SearchUntilTheFirstFolder(*app);
     app->Click(kCancelButton);
     const SearchOutcome found = app->FinishSearch(HintAnswer::Ok);
 
@@ -225,6 +236,19 @@ TEST(EndToEnd, CancelStopsASearchOfTwentyThousandItems)
     }
     EXPECT_EQ(app->Exit(), 0u);
     EXPECT_TRUE(gleaner::e2e::ReadFileBytes(session.profile() + L".journal").empty()) << "a search changes nothing";
+}
+
+// The close box during a search: the search stops, the settings are saved and the program
+// ends cleanly once the search has returned.
+TEST(EndToEnd, ClosingDuringASearchEndsTheProgramCleanly)
+{
+    Session session(TwentyThousandItems());
+    auto app = session.Start();
+    SearchUntilTheFirstFolder(*app);
+    ::PostMessageW(app->MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app->WaitForExit(), 0u);
+    EXPECT_EQ(SettingsKeyGuard::Value(L"search_pref"), L"10010010000");
+    EXPECT_TRUE(gleaner::e2e::ReadFileBytes(session.profile() + L".journal").empty());
 }
 
 TEST(EndToEnd, WithoutOutlookTheProgramSaysSoAndEnds)
