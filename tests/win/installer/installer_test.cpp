@@ -49,35 +49,51 @@ std::wstring SetupPath() { return WindowsPath(GLEANER_SETUP); }
 
 std::wstring ShortcutPath() { return GetSpecialFolderPath(CSIDL_PROGRAMS) + L"\\Gleaner.lnk"; }
 
+// A started process with its main thread.
+struct Process {
+    UniqueHandle process;
+    UniqueHandle thread;
+    DWORD id = 0;
+};
+
+std::optional<Process> Start(std::wstring commandLine, DWORD flags = 0, const wchar_t* folder = nullptr)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, folder, &startup,
+                          &info))
+        return std::nullopt;
+    return Process{UniqueHandle(info.hProcess), UniqueHandle(info.hThread), info.dwProcessId};
+}
+
+// The exit code once the process has ended; nothing on a time-out.
+std::optional<DWORD> ExitCode(const Process& started)
+{
+    if (::WaitForSingleObject(started.process.get(), kTimeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(started.process.get(), &code);
+    return code;
+}
+
 // Runs a command line and waits for it and every process it starts: the uninstaller copies
 // itself to the temporary folder, starts the copy and ends before the copy has done anything.
 // The exit code of the command's own process; nothing on a time-out.
 std::optional<DWORD> RunToTheEnd(std::wstring commandLine)
 {
     UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
-    if (!job) return std::nullopt;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                          &startup, &info))
-        return std::nullopt;
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
+    std::optional<Process> started = Start(std::move(commandLine), CREATE_SUSPENDED);
+    if (!job || !started) return std::nullopt;
     // In the job before it runs, so that whatever it starts is in the job too.
-    ::AssignProcessToJobObject(job.get(), process.get());
-    ::ResumeThread(thread.get());
-    if (::WaitForSingleObject(process.get(), kTimeoutMs) != WAIT_OBJECT_0) return std::nullopt;
-    for (DWORD waited = 0; waited < kTimeoutMs; waited += 50) {
+    ::AssignProcessToJobObject(job.get(), started->process.get());
+    ::ResumeThread(started->thread.get());
+    const std::optional<DWORD> code = ExitCode(*started);
+    for (DWORD waited = 0; code && waited < kTimeoutMs; waited += 50) {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
         if (!::QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting,
                                          sizeof(accounting), nullptr))
             return std::nullopt;
-        if (accounting.ActiveProcesses == 0) {
-            DWORD code = 0;
-            ::GetExitCodeProcess(process.get(), &code);
-            return code;
-        }
+        if (accounting.ActiveProcesses == 0) return code;
         ::Sleep(50);
     }
     return std::nullopt;
@@ -292,26 +308,18 @@ TEST_F(InstallerTest, InstalledProgramStartsAgainstTheStandInsAndCloses)
 {
     // The child takes the profile from the environment this object sets.
     StandInProfile profile = StandInProfile::CopyOf(SourcePath(L"standins/profiles/demo.json"));
-    std::wstring commandLine = L"\"" + exe().wstring() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 installDir_.c_str(), &startup, &info));
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
+    std::optional<Process> program = Start(L"\"" + exe().wstring() + L"\"", 0, installDir_.c_str());
+    ASSERT_TRUE(program);
 
     HWND window = nullptr;
-    for (DWORD waited = 0; waited < kTimeoutMs && !HasWindow(info.dwProcessId, kMainCaption, &window); waited += 100)
+    for (DWORD waited = 0; waited < kTimeoutMs && !HasWindow(program->id, kMainCaption, &window); waited += 100)
         ::Sleep(100);
+    if (!window) ::TerminateProcess(program->process.get(), 1);
     ASSERT_NE(window, nullptr) << "The main window did not appear";
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    const bool ended = ::WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0;
-    if (!ended) ::TerminateProcess(process.get(), 1);
-    ASSERT_TRUE(ended) << "The program did not close";
-    DWORD code = 1;
-    ::GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, 0u);
+    const std::optional<DWORD> code = ExitCode(*program);
+    if (!code) ::TerminateProcess(program->process.get(), 1);
+    EXPECT_EQ(code, 0u) << "The program did not close, or not cleanly";
 }
 
 TEST_F(InstallerTest, QuietUninstallRemovesWhatWasInstalledAndKeepsSettingsAndLogs)
