@@ -175,7 +175,8 @@ protected:
         ASSERT_TRUE(com_.ok());
         ASSERT_TRUE(fs::exists(SetupPath())) << "No installer at " << ToUtf8(SetupPath())
                                              << ": scripts/test builds it in the release build";
-        ASSERT_FALSE(UninstallEntry()) << "Gleaner is already installed in this prefix";
+        // A run that was killed half-way may have left its install behind.
+        RemoveInstall();
         savedSettings_ = SaveKey(kSettingsKey);
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
@@ -188,14 +189,19 @@ protected:
 
     void TearDown() override
     {
+        RemoveInstall();
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+        RestoreKey(kSettingsKey, savedSettings_);
+    }
+
+    static void RemoveInstall()
+    {
         if (std::optional<RegKey> entry = UninstallEntry()) {
             if (auto command = entry->tryReadString(L"QuietUninstallString")) RunToTheEnd(*command);
         }
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
         ::DeleteFileW(ShortcutPath().c_str());
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-        RestoreKey(kSettingsKey, savedSettings_);
     }
 
     // Runs the uninstall command that Add/Remove Programs offers for a silent uninstall.
