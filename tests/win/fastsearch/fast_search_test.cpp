@@ -336,12 +336,8 @@ TEST(FastSearch, CallsPerFolderAndPerRow)
 // they list the same rows with the same marks.
 TEST(FastSearch, AgreesWithTheStandardSearchOnTheDemoProfile)
 {
-    auto demo = test::StandInProfile::CopyOf(test::SourcePath(L"standins/profiles/demo.json"));
-    std::string json;
-    {
-        const std::string text = demo.text();
-        json = text;
-    }
+    const std::string json =
+        test::StandInProfile::CopyOf(test::SourcePath(L"standins/profiles/demo.json")).text();
     const std::vector<std::wstring> mixed = {L"Inbox", L"Team Posts"};
     auto run = [&](bool fast) {
         FastHarness h(json);
