@@ -30,7 +30,7 @@ namespace standin {
     X(StartDate) X(DueDate) X(Owner) X(TotalWork) X(ActualWork) X(Complete) X(Status) X(PercentComplete)    \
     X(DateCompleted) X(ContactNames)                                                                         \
     X(CallCount) X(ResetCounts) X(PickFolderAnswer) X(DisplayLog) X(DisplayCount) X(SecurityPrompts)        \
-    X(SecurityGuard) X(ProfilePath)
+    X(SecurityGuard) X(ProfilePath) X(DisconnectAfter)
 
 enum Member : int {
 #define STANDIN_ENUM(name) M_##name,

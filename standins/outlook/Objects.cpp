@@ -37,11 +37,16 @@ struct Session {
     long long prompts = 0;
     Folder* pickAnswer = nullptr;
     std::vector<std::wstring> displayLog;
+    // Calls still answered before Outlook "goes away"; negative: never.
+    long long disconnectAfter = -1;
 
+    // True from the moment Outlook is gone: every call then fails as a dead server's would.
+    bool gone() const { return disconnectAfter == 0; }
     void count(int id)
     {
         if (static_cast<size_t>(id) >= counts.size()) counts.resize(static_cast<size_t>(id) + 1);
         ++counts[static_cast<size_t>(id)];
+        if (disconnectAfter > 0) --disconnectAfter;
     }
 };
 
@@ -184,6 +189,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         if (!names || !ids || count == 0) return E_INVALIDARG;
+        if (counted() && session_->gone()) return RPC_E_DISCONNECTED;
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         int id = FindMember(names[0] ? names[0] : L"");
@@ -197,7 +203,10 @@ public:
     {
         if (result) ::VariantInit(result);
         if (id < 0 || static_cast<size_t>(id) >= MemberCount() || !has(id)) return DISP_E_MEMBERNOTFOUND;
-        if (counted()) session_->count(id);
+        if (counted()) {
+            if (session_->gone()) return RPC_E_DISCONNECTED;
+            session_->count(id);
+        }
         try {
             Args args(params, flags);
             gleaner::Variant answer;
@@ -912,7 +921,7 @@ protected:
     bool has(int id) const override
     {
         static const MemberSet members{M_CallCount, M_ResetCounts, M_PickFolderAnswer, M_DisplayLog, M_DisplayCount,
-                                       M_SecurityPrompts, M_SecurityGuard, M_ProfilePath};
+                                       M_SecurityPrompts, M_SecurityGuard, M_ProfilePath, M_DisconnectAfter};
         return members.has(id);
     }
     void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
@@ -959,6 +968,10 @@ protected:
             else result = gleaner::Variant(s.guard);
             break;
         case M_ProfilePath: result = gleaner::Variant(s.profile->path()); break;
+        case M_DisconnectAfter:
+            if (IsPut(flags)) s.disconnectAfter = args.value().toInt();
+            else result = gleaner::Variant(static_cast<long>(s.disconnectAfter));
+            break;
         }
     }
 };
