@@ -72,7 +72,8 @@ DWORD RegKey::readDword(std::wstring_view name) const
     DWORD bytes = sizeof(value);
     LSTATUS status = ::RegQueryValueExW(key_.get(), std::wstring(name).c_str(), nullptr, &type,
                                         reinterpret_cast<BYTE*>(&value), &bytes);
-    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && type != REG_DWORD))
+    // A REG_DWORD must hold exactly four bytes; a shorter one would read as a made-up number.
+    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && (type != REG_DWORD || bytes != sizeof(value))))
         ThrowWin32Error(ERROR_DATATYPE_MISMATCH);
     Check(status);
     return value;
