@@ -9,6 +9,7 @@
 #include "detect/FastSearchText.h"
 #include "detect/ItemSignature.h"
 #include "detect/SearchRun.h"
+#include "detect/SignatureText.h"
 #include "folders/FolderPath.h"
 #include "platform/ComError.h"
 #include "platform/LocaleFormat.h"
@@ -196,7 +197,7 @@ public:
             if (key.empty()) key.replaceWithUnique(NewGuidString());
             if (s_.profiles().sameFolder()) key.appendFolderPath(path);
             examined.comparable = key.comparable();
-            if (examined.comparable) examined.key = Sha256Key(key.framed());
+            if (examined.comparable) examined.key = Sha256Key(KeyWithKind(itemType, key.framed()));
             host_.SetCurrent(examined.entryId, mailFolder && s_.profiles().ticked(ItemKind::Mail, kMailBodyRow));
             run_.AddItem(examined, host_);
         }

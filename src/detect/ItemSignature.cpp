@@ -88,12 +88,13 @@ ItemSignature::ItemSignature(const ComparisonProfiles& profiles, FolderPathFunct
 {
 }
 
-std::wstring ItemSignature::DuplicateSearch(const Dispatch& item) const
+std::wstring ItemSignature::DuplicateSearch(const Dispatch& item, std::optional<ItemKind>* kindOut) const
 {
     SignatureText text;
     if (profiles_.sameFolder()) text.setFolderPath(folderPath_(item.getObject(L"Parent")));
 
     std::optional<ItemKind> kind = KindFromMessageClass(item.get(L"MessageClass").toText());
+    if (kindOut) *kindOut = kind;
     if (!kind) return std::wstring(kNotSupported);
 
     auto rows = ProfileRows(*kind);

@@ -4,6 +4,7 @@
 // the folder path when the same-folder option is on; "notsupported" for other message
 // classes; a fresh GUID when there is nothing to compare. Holds no state between items.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "detect/ComparisonProfiles.h"
@@ -23,7 +24,8 @@ public:
 
     // The item as taken from a folder's Items collection. A failed read passes to the
     // caller (ComError); no partial text is handed out.
-    std::wstring DuplicateSearch(const Dispatch& item) const;
+    // `kind`, when given, receives the item's kind (nothing for another message class).
+    std::wstring DuplicateSearch(const Dispatch& item, std::optional<ItemKind>* kind = nullptr) const;
 
 private:
     const ComparisonProfiles& profiles_;

@@ -25,6 +25,13 @@ void SignatureText::appendValue(std::wstring_view value)
     AppendFramed(valueFrames_, value);
 }
 
+std::wstring KeyWithKind(int kind, std::wstring_view signature)
+{
+    std::wstring key = L"K" + std::to_wstring(kind) + L":";
+    key += signature;
+    return key;
+}
+
 std::wstring SignatureText::finish() const
 {
     if (plain_ == kNotSupported) return std::wstring(kNotSupported);

@@ -25,7 +25,8 @@ public:
 
     // The signature: kNotSupported when the plain text is exactly that marker, else the
     // framed parts. Items whose values are all empty keep only their folder path, so in
-    // one folder they all match, whatever their kind and however many rows are ticked.
+    // one folder they all match however many rows are ticked (the search keys still keep
+    // kinds apart, see KeyWithKind).
     // Not meaningful when empty() (framing must not turn "nothing" into a comparable text).
     std::wstring finish() const;
 
@@ -38,5 +39,9 @@ private:
 
 // Length-prefixed form of one part: decimal length, ':', the text.
 void AppendFramed(std::wstring& out, std::wstring_view text);
+
+// A search key: the item's kind (its folder's item type number) in front of its signature or
+// row key, so that items of different kinds whose values read alike never match.
+std::wstring KeyWithKind(int kind, std::wstring_view signature);
 
 } // namespace gleaner

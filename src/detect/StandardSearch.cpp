@@ -73,9 +73,10 @@ private:
         Dispatch item = items.callObject(L"Item", position);
         examined.entryId = item.get(L"EntryID").toText();
         examined.size = item.get(L"size").toInt();
-        const std::wstring signature = ItemSignature(s_.profiles()).DuplicateSearch(item);
-        examined.comparable = signature != kNotSupported;
-        if (examined.comparable) examined.key = Sha256Key(signature);
+        std::optional<ItemKind> kind;
+        const std::wstring signature = ItemSignature(s_.profiles()).DuplicateSearch(item, &kind);
+        examined.comparable = signature != kNotSupported && kind.has_value();
+        if (examined.comparable) examined.key = Sha256Key(KeyWithKind(KindInfo(*kind).defaultItemType, signature));
         return examined;
     }
 
