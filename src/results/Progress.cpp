@@ -11,6 +11,7 @@ void ProgressDisplay::Attach(HWND statusBar, HWND progressBar)
     statusBar_ = statusBar;
     progressBar_ = progressBar;
     ::SendMessageW(progressBar_, PBM_SETSTEP, 1, 0);
+    Reread();
     Hide();
 }
 
@@ -26,7 +27,7 @@ void ProgressDisplay::SetPanelWidth(int width)
 
 void ProgressDisplay::Show()
 {
-    ::SendMessageW(progressBar_, PBM_SETPOS, 0, 0);
+    SetPosition(0);
     SetPanelWidth(kBusyWidth);
     ::ShowWindow(progressBar_, SW_SHOWNA);
     visible_ = true;
@@ -41,14 +42,61 @@ void ProgressDisplay::Hide()
 
 void ProgressDisplay::SetRange(int minimum, int maximum)
 {
+    Flush();
     ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
+    Reread();
 }
 
-void ProgressDisplay::SetPosition(int position) { ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(position), 0); }
+void ProgressDisplay::Reread()
+{
+    PBRANGE range{};
+    ::SendMessageW(progressBar_, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+    minimum_ = range.iLow;
+    maximum_ = range.iHigh;
+    shown_ = static_cast<int>(::SendMessageW(progressBar_, PBM_GETPOS, 0, 0));
+    pending_ = 0;
+}
 
-void ProgressDisplay::Step() { ::SendMessageW(progressBar_, PBM_STEPIT, 0, 0); }
+void ProgressDisplay::Flush() const
+{
+    if (!pending_) return;
+    shown_ += pending_;
+    pending_ = 0;
+    ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(shown_), 0);
+}
 
-int ProgressDisplay::Position() const { return static_cast<int>(::SendMessageW(progressBar_, PBM_GETPOS, 0, 0)); }
+int ProgressDisplay::FilledWidth(long long position) const
+{
+    RECT client{};
+    ::GetClientRect(progressBar_, &client);
+    return static_cast<int>((position - minimum_) * (client.right - client.left) / (static_cast<long long>(maximum_) - minimum_));
+}
+
+void ProgressDisplay::SetPosition(int position)
+{
+    pending_ = 0;
+    ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    Reread();
+}
+
+void ProgressDisplay::Step()
+{
+    // Past the maximum (or with no range) the control's own step decides where it goes.
+    if (maximum_ <= minimum_ || static_cast<long long>(shown_) + pending_ + 1 > maximum_) {
+        Flush();
+        ::SendMessageW(progressBar_, PBM_STEPIT, 0, 0);
+        Reread();
+        return;
+    }
+    ++pending_;
+    if (FilledWidth(static_cast<long long>(shown_) + pending_) != FilledWidth(shown_)) Flush();
+}
+
+int ProgressDisplay::Position() const
+{
+    Flush();
+    return static_cast<int>(::SendMessageW(progressBar_, PBM_GETPOS, 0, 0));
+}
 
 void ProgressDisplay::SetStatusText(const std::wstring& text)
 {

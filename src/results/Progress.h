@@ -23,7 +23,9 @@ public:
     bool Visible() const noexcept { return visible_; }
     void SetRange(int minimum, int maximum);
     void SetPosition(int position);
-    // One step of 1.
+    // One step of 1, wrapping to the start past the maximum as the control's own step does.
+    // The control is told only when the bar's filled width changes: each position change
+    // repaints it at once, which would cost more than the work per item.
     void Step();
     int Position() const;
     // Panel 1's text.
@@ -35,10 +37,18 @@ public:
 
 private:
     void SetPanelWidth(int width);
+    // Takes the control's range and position as they now stand.
+    void Reread();
+    // Hands the control the steps it has not been told of.
+    void Flush() const;
+    int FilledWidth(long long position) const;
 
     HWND statusBar_ = nullptr;
     HWND progressBar_ = nullptr;
     bool visible_ = false;
+    int minimum_ = 0, maximum_ = 0;
+    mutable int shown_ = 0;   // the control's position
+    mutable int pending_ = 0; // steps since, not yet shown
 };
 
 } // namespace gleaner
