@@ -2,11 +2,17 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "app/MainForm.h"
 
 namespace gleaner {
 
 namespace {
+
+// Stored sizes can be anything; sums with them are taken wide and brought back into range.
+int Clamped(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
 
 // A child's bounds in its parent's client area.
 RECT ChildBounds(HWND child)
@@ -32,7 +38,8 @@ Placement NormalPlacement(HWND window)
     ::GetClientRect(window, &client);
     placement.client = {client.right, client.bottom};
     if (::IsIconic(window)) {
-        WINDOWPLACEMENT normal{sizeof(normal)};
+        WINDOWPLACEMENT normal{};
+        normal.length = sizeof(normal);
         ::GetWindowPlacement(window, &normal);
         RECT frame{0, 0, 0, 0};
         ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
@@ -77,22 +84,27 @@ void MainFormSettings::Set(Value value, int pixels)
         // The bar's top edge: the preview below it takes the rest down to its bottom.
         const RECT bar = ChildBounds(form_.Splitter2.hwnd());
         const RECT memo = ChildBounds(form_.Memo1);
-        memoHeight_ = memo.bottom - pixels - (bar.bottom - bar.top);
+        memoHeight_ = Clamped(static_cast<long long>(memo.bottom) - pixels - (bar.bottom - bar.top));
         ApplyPanes();
         break;
     }
-    case Value::SplitY: treeWidth_ = pixels - ChildBounds(form_.TreeView1.hwnd()).left; ApplyPanes(); break;
+    case Value::SplitY:
+        treeWidth_ = Clamped(static_cast<long long>(pixels) - ChildBounds(form_.TreeView1.hwnd()).left);
+        ApplyPanes();
+        break;
     case Value::TV1: treeWidth_ = pixels; ApplyPanes(); break;
     case Value::TV2: memoHeight_ = pixels; ApplyPanes(); break;
     case Value::Form1X: ::SetWindowPos(window, nullptr, pixels, bounds.top, 0, 0, keep | SWP_NOSIZE); break;
     case Value::Form1Y: ::SetWindowPos(window, nullptr, bounds.left, pixels, 0, 0, keep | SWP_NOSIZE); break;
     case Value::AppX:
         ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left,
-                       bounds.bottom - bounds.top + pixels - client.bottom, keep | SWP_NOMOVE);
+                       Clamped(static_cast<long long>(bounds.bottom) - bounds.top + pixels - client.bottom),
+                       keep | SWP_NOMOVE);
         ApplyPanes();
         break;
     case Value::AppY:
-        ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left + pixels - client.right,
+        ::SetWindowPos(window, nullptr, 0, 0,
+                       Clamped(static_cast<long long>(bounds.right) - bounds.left + pixels - client.right),
                        bounds.bottom - bounds.top, keep | SWP_NOMOVE);
         ApplyPanes();
         break;

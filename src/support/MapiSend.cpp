@@ -37,7 +37,8 @@ private:
     // systems up to NT 3.51 the [Mail] section of WIN.INI.
     static bool Present()
     {
-        OSVERSIONINFOW version{sizeof(version)};
+        OSVERSIONINFOW version{};
+        version.dwOSVersionInfoSize = sizeof(version);
 #pragma warning(suppress : 4996)
         const bool known = ::GetVersionExW(&version) != 0;
         const bool later351 = !known || version.dwMajorVersion > 3 ||
