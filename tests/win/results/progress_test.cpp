@@ -64,4 +64,35 @@ TEST(ProgressTest, DrawPanelPlacesTheBarOnPanelZeroOnly)
     EXPECT_TRUE(::EqualRect(&target, &moved));
 }
 
+
+// The bar skips telling the control of steps that would not change its filled width; what it
+// shows must still be, pixel for pixel, what a control stepped every time shows, wraps included.
+TEST(ProgressTest, StepsShowWhatTheControlsOwnStepShowsAcrossWraps)
+{
+    ResultsHost host;
+    host.progress.Show();
+    HWND reference = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 10, 10, host.statusBar, nullptr,
+                                       ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(reference, PBM_SETSTEP, 1, 0);
+    RECT client{};
+    ::GetClientRect(host.progressBar, &client);
+    ASSERT_GT(client.right, 100);
+    for (const int maximum : {4, 1000, 7919}) {
+        SCOPED_TRACE(maximum);
+        host.progress.SetRange(0, maximum);
+        host.progress.SetPosition(0);
+        ::SendMessageW(reference, PBM_SETRANGE32, 0, maximum);
+        ::SendMessageW(reference, PBM_SETPOS, 0, 0);
+        auto filled = [&](LRESULT position) { return position * client.right / maximum; };
+        for (int step = 1; step <= 2 * maximum + 3; ++step) {
+            host.progress.Step();
+            ::SendMessageW(reference, PBM_STEPIT, 0, 0);
+            const LRESULT expected = ::SendMessageW(reference, PBM_GETPOS, 0, 0);
+            ASSERT_EQ(filled(::SendMessageW(host.progressBar, PBM_GETPOS, 0, 0)), filled(expected)) << "step " << step;
+        }
+        EXPECT_EQ(host.progress.Position(), ::SendMessageW(reference, PBM_GETPOS, 0, 0));
+    }
+    ::DestroyWindow(reference);
+}
+
 } // namespace
