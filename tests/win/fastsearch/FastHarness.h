@@ -40,17 +40,17 @@ public:
 };
 
 // A profile of one store "Store" with the given folders, each "name", kind and items (JSON).
-struct FolderSpec {
+struct FolderDef {
     std::string name;
     int kind;
     std::string items;
 };
 
-inline std::string Profile(std::initializer_list<FolderSpec> folders)
+inline std::string Profile(std::initializer_list<FolderDef> folders)
 {
     std::string out = R"({ "stores": [ { "name": "Store", "folders": [)";
     bool first = true;
-    for (const FolderSpec& f : folders) {
+    for (const FolderDef& f : folders) {
         if (!first) out += ",";
         first = false;
         out += R"({ "name": ")" + f.name + R"(", "defaultItemType": )" + std::to_string(f.kind) +

@@ -31,7 +31,7 @@ std::string Quoted(const std::wstring& text)
     return out + "\"";
 }
 
-std::string ItemJson(const ItemSpec& item)
+std::string ItemJson(const ItemDef& item)
 {
     std::string json = "{ \"entryID\": " + Quoted(item.entryId);
     if (!item.messageClass.empty()) json += ", \"messageClass\": " + Quoted(item.messageClass);
@@ -50,7 +50,7 @@ std::string ItemJson(const ItemSpec& item)
     return json + " }";
 }
 
-std::string FolderJson(const FolderSpec& folder)
+std::string FolderJson(const FolderDef& folder)
 {
     std::string json = "{ \"name\": " + Quoted(folder.name) + ", \"defaultItemType\": " +
                        std::to_string(folder.defaultItemType);
@@ -65,7 +65,7 @@ std::string FolderJson(const FolderSpec& folder)
 
 } // namespace
 
-std::string ProfileJson(const std::vector<StoreSpec>& stores, const std::string& namespaceFail,
+std::string ProfileJson(const std::vector<StoreDef>& stores, const std::string& namespaceFail,
                         const std::string& applicationFail)
 {
     std::string json = "{ ";

@@ -13,7 +13,7 @@ namespace reliability {
 
 // One generated item: where it lives, its properties as the profile gives them (texts; a list
 // property keeps its texts), and anything else the item's JSON carries verbatim.
-struct ItemSpec {
+struct ItemDef {
     std::wstring entryId;
     std::wstring messageClass; // empty: the folder's kind
     std::map<std::wstring, std::wstring> texts;
@@ -22,22 +22,22 @@ struct ItemSpec {
     std::string fail; // the item's "fail" object, JSON, when not empty
 };
 
-struct FolderSpec {
+struct FolderDef {
     std::wstring name;
     int defaultItemType = 0;
     std::string role;
-    std::vector<ItemSpec> items;
-    std::vector<FolderSpec> folders;
+    std::vector<ItemDef> items;
+    std::vector<FolderDef> folders;
     std::string fail; // JSON object text
 };
 
-struct StoreSpec {
+struct StoreDef {
     std::wstring name;
-    std::vector<FolderSpec> folders;
+    std::vector<FolderDef> folders;
 };
 
 // The profile's JSON (UTF-8; every character outside ASCII written as a \u escape).
-std::string ProfileJson(const std::vector<StoreSpec>& stores, const std::string& namespaceFail = {},
+std::string ProfileJson(const std::vector<StoreDef>& stores, const std::string& namespaceFail = {},
                         const std::string& applicationFail = {});
 
 // A 64-digit upper-case hexadecimal entry identifier made from a number.

@@ -57,7 +57,7 @@ struct Fault {
 };
 
 struct Fixture {
-    std::vector<StoreSpec> stores;
+    std::vector<StoreDef> stores;
     std::map<std::wstring, std::pair<std::wstring, std::wstring>> values; // entry ID -> subject, body
     std::map<std::wstring, std::wstring> folderOf;                        // entry ID -> folder path
     std::string json;
@@ -68,21 +68,21 @@ Fixture BuildFixture(const Fault& fault)
     Fixture f;
     unsigned next = 0;
     auto folder = [&](const wchar_t* name, std::span<const Mail> mails) {
-        FolderSpec spec{name, 0, "", {}, {}, ""};
+        FolderDef def{name, 0, "", {}, {}, ""};
         const std::string folderName = ToUtf8(name);
-        if (fault.folder == folderName) spec.fail = "{ \"" + fault.member + "\": " + kFaultJson + " }";
+        if (fault.folder == folderName) def.fail = "{ \"" + fault.member + "\": " + kFaultJson + " }";
         for (const Mail& mail : mails) {
-            ItemSpec item;
+            ItemDef item;
             item.entryId = EntryIdFor(++next);
             item.texts = {{L"Subject", mail.subject}, {L"Body", mail.body}, {L"SenderName", L"Sender"}};
             if (fault.item == mail.name) item.fail = "{ \"" + fault.member + "\": " + kFaultJson + " }";
             f.values[item.entryId] = {mail.subject, mail.body};
             f.folderOf[item.entryId] = std::wstring(L"\\Personal Folders\\") + name;
-            spec.items.push_back(item);
+            def.items.push_back(item);
         }
-        return spec;
+        return def;
     };
-    StoreSpec store{L"Personal Folders", {folder(L"Inbox", kInbox), folder(L"Archive", kArchive),
+    StoreDef store{L"Personal Folders", {folder(L"Inbox", kInbox), folder(L"Archive", kArchive),
                                           folder(L"Target", {}), folder(L"Deleted Items", {})}};
     store.folders.back().role = "deletedItems";
     f.stores = {store};

@@ -54,7 +54,7 @@ const wchar_t* const kTexts[] = {L"",    L"a",   L"ab",           L"b",    L"bc"
 const std::vector<std::vector<std::wstring>> kLists = {{}, {L"x"}, {L"x", L"y"}, {L"y", L"x"}, {L"x, y"}, {L"\u00c4"}};
 
 struct GeneratedItem {
-    ItemSpec spec;
+    ItemDef def;
     std::wstring folderPath;
     ItemKind kind = ItemKind::Mail;
     bool supported = true;
@@ -78,10 +78,10 @@ public:
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
     bool Coin() { return Pick(2) == 1; }
 
-    std::vector<StoreSpec> Stores(bool fast, std::vector<GeneratedItem>& items)
+    std::vector<StoreDef> Stores(bool fast, std::vector<GeneratedItem>& items)
     {
-        StoreSpec personal{L"Personal Folders", {}};
-        FolderSpec inbox = Folder(L"Inbox", 0, fast, L"\\Personal Folders", items);
+        StoreDef personal{L"Personal Folders", {}};
+        FolderDef inbox = Folder(L"Inbox", 0, fast, L"\\Personal Folders", items);
         inbox.folders.push_back(Folder(L"Sub", 0, fast, L"\\Personal Folders\\Inbox", items));
         personal.folders.push_back(std::move(inbox));
         personal.folders.push_back(Folder(L"Archive", 0, fast, L"\\Personal Folders", items));
@@ -89,7 +89,7 @@ public:
         personal.folders.push_back(Folder(L"Notes", 5, fast, L"\\Personal Folders", items));
         personal.folders.push_back({L"Target", 0, "", {}, {}, ""});
         personal.folders.push_back({L"Deleted Items", 0, "deletedItems", {}, {}, ""});
-        StoreSpec second{L"Second Store", {Folder(L"Mail", 0, fast, L"\\Second Store", items)}};
+        StoreDef second{L"Second Store", {Folder(L"Mail", 0, fast, L"\\Second Store", items)}};
         return {personal, second};
     }
 
@@ -108,34 +108,34 @@ public:
     }
 
 private:
-    FolderSpec Folder(const wchar_t* name, int type, bool fast, const std::wstring& parent,
+    FolderDef Folder(const wchar_t* name, int type, bool fast, const std::wstring& parent,
                       std::vector<GeneratedItem>& items)
     {
-        FolderSpec folder{name, type, "", {}, {}, ""};
+        FolderDef folder{name, type, "", {}, {}, ""};
         const ItemKind kind = type == 2 ? ItemKind::Contact : type == 5 ? ItemKind::Note : ItemKind::Mail;
         for (int n = Pick(7); n > 0; --n) {
             GeneratedItem item;
             item.folderPath = parent + L"\\" + name;
             item.kind = kind;
-            item.spec.entryId = EntryIdFor(++next_);
+            item.def.entryId = EntryIdFor(++next_);
             // Another message class, which the standard search never compares (the fast search
             // keys it with the folder's columns, so it stays out of fast profiles).
             if (!fast && kind == ItemKind::Mail && Pick(8) == 0) {
-                item.spec.messageClass = L"IPM.Post";
+                item.def.messageClass = L"IPM.Post";
                 item.supported = false;
             }
             for (const Compared& c : RowsOf(kind)) {
                 const std::wstring member = c.member;
                 if (item.supported == false && (member == L"To" || member == L"Companies")) continue;
                 if (member == L"Attachments") {
-                    if (kind != ItemKind::Note) item.spec.attachments = Pick(3);
+                    if (kind != ItemKind::Note) item.def.attachments = Pick(3);
                 } else if (member == L"Categories" || member == L"Companies") {
-                    item.spec.lists[member] = kLists[static_cast<std::size_t>(Pick(static_cast<int>(kLists.size())))];
+                    item.def.lists[member] = kLists[static_cast<std::size_t>(Pick(static_cast<int>(kLists.size())))];
                 } else if (Pick(4) != 0) { // else absent: reads as empty text
-                    item.spec.texts[member] = kTexts[Pick(static_cast<int>(std::size(kTexts)))];
+                    item.def.texts[member] = kTexts[Pick(static_cast<int>(std::size(kTexts)))];
                 }
             }
-            folder.items.push_back(item.spec);
+            folder.items.push_back(item.def);
             items.push_back(std::move(item));
         }
         return folder;
@@ -156,10 +156,10 @@ std::optional<std::wstring> ComparedValues(const GeneratedItem& item, const Choi
         const std::wstring member = c.member;
         std::wstring value;
         if (member == L"Attachments") {
-            value = std::to_wstring(item.spec.attachments);
-        } else if (auto list = item.spec.lists.find(member); list != item.spec.lists.end()) {
+            value = std::to_wstring(item.def.attachments);
+        } else if (auto list = item.def.lists.find(member); list != item.def.lists.end()) {
             for (std::size_t i = 0; i < list->second.size(); ++i) value += (i ? L", " : L"") + list->second[i];
-        } else if (auto text = item.spec.texts.find(member); text != item.spec.texts.end()) {
+        } else if (auto text = item.def.texts.find(member); text != item.def.texts.end()) {
             value = text->second;
         }
         key += L"|" + std::to_wstring(value.size()) + L":" + value;
@@ -208,10 +208,10 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
     SCOPED_TRACE("seed " + std::to_string(seed) + (fast ? " fast" : " standard"));
     Generator generator(seed);
     std::vector<GeneratedItem> items;
-    const std::vector<StoreSpec> stores = generator.Stores(fast, items);
+    const std::vector<StoreDef> stores = generator.Stores(fast, items);
     const Choices choices = generator.RandomChoices(fast);
     std::map<std::wstring, const GeneratedItem*> byId;
-    for (const GeneratedItem& item : items) byId[item.spec.entryId] = &item;
+    for (const GeneratedItem& item : items) byId[item.def.entryId] = &item;
 
     test::DeleteSettingsKey();
     ::DeleteFileW(ErrorLogPath().c_str());
@@ -272,17 +272,17 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
     const DuplicateBehavior behavior = choices.behavior;
     std::set<std::wstring> survivorKeys;
     for (const GeneratedItem& item : items) {
-        const auto now = after.find(item.spec.entryId);
+        const auto now = after.find(item.def.entryId);
         const bool untouched = now != after.end() && now->second.folderPath == item.folderPath &&
-                               now->second.subject == (item.spec.texts.count(L"Subject") ? item.spec.texts.at(L"Subject") : L"");
-        if (untouched && !ticked.count(item.spec.entryId)) {
+                               now->second.subject == (item.def.texts.count(L"Subject") ? item.def.texts.at(L"Subject") : L"");
+        if (untouched && !ticked.count(item.def.entryId)) {
             if (auto key = ComparedValues(item, choices)) survivorKeys.insert(*key);
         }
     }
     for (const GeneratedItem& item : items) {
-        const auto now = after.find(item.spec.entryId);
-        const std::wstring subject = item.spec.texts.count(L"Subject") ? item.spec.texts.at(L"Subject") : L"";
-        if (!ticked.count(item.spec.entryId)) {
+        const auto now = after.find(item.def.entryId);
+        const std::wstring subject = item.def.texts.count(L"Subject") ? item.def.texts.at(L"Subject") : L"";
+        if (!ticked.count(item.def.entryId)) {
             ASSERT_NE(now, after.end()) << "an item without a ticked row is gone";
             EXPECT_EQ(now->second.folderPath, item.folderPath);
             EXPECT_EQ(now->second.subject, subject);
@@ -333,9 +333,9 @@ TEST_F(PropertyTest, FastSearchThenProcessingRemovesOnlyDuplicates)
 // either search.
 TEST_F(PropertyTest, ItemsOfDifferentKindsNeverMatch)
 {
-    ItemSpec mail{EntryIdFor(1), L"", {{L"Subject", L"Same"}}, {{L"Companies", {L"x", L"y"}}}, 0, ""};
-    ItemSpec contact{EntryIdFor(2), L"", {{L"Subject", L"Same"}}, {{L"Categories", {L"x", L"y"}}}, 0, ""};
-    const std::vector<StoreSpec> stores = {{L"Personal Folders",
+    ItemDef mail{EntryIdFor(1), L"", {{L"Subject", L"Same"}}, {{L"Companies", {L"x", L"y"}}}, 0, ""};
+    ItemDef contact{EntryIdFor(2), L"", {{L"Subject", L"Same"}}, {{L"Categories", {L"x", L"y"}}}, 0, ""};
+    const std::vector<StoreDef> stores = {{L"Personal Folders",
                                             {{L"Inbox", 0, "", {mail}, {}, ""},
                                              {L"Contacts", 2, "", {contact}, {}, ""},
                                              {L"Deleted Items", 0, "deletedItems", {}, {}, ""}}}};
