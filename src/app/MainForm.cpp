@@ -525,14 +525,7 @@ void TForm1::RunSearch(void (*search)(const SearchSurface&))
     if (searching_) return;
     static const ComparisonProfiles kNoProfiles;
     SearchSurface surface;
-    surface.owner = hwnd_;
-    surface.progress = &Progress;
-    surface.memo = Memo1;
-    surface.searchButton = BitBtn1;
-    surface.processButton = BitBtn2;
-    surface.nameSpace = &OutlookNamespace;
-    surface.tree = &TreeView1;
-    surface.rows = &Results;
+    FillWorkSurface(surface);
     surface.lists = &Lists.Engine();
     surface.profiles = [this]() -> const ComparisonProfiles& { return Form3 ? Form3->Profiles() : kNoProfiles; };
     surface.originalRule = [this] {
@@ -544,11 +537,8 @@ void TForm1::RunSearch(void (*search)(const SearchSurface&))
         buttons.largestSize = rule == OriginalRule::LargestSize;
         return buttons;
     };
-    surface.showRows = [this] { ResultView.Refresh(); };
     surface.focusFirstRow = [this] { ListView_SetItemState(ListView2, 0, LVIS_FOCUSED, LVIS_FOCUSED); };
-    surface.cancelRequested = &CancelRequested;
     surface.showFoundMessage = &ShowFoundMessage;
-    surface.closeRequested = [this] { return closeAfterRun_; };
     surface.mapiTable = &MapiTable;
     surface.recordSet = &ADODataSet1;
     surface.columnList = &ColumnList;
@@ -559,15 +549,7 @@ void TForm1::Button1Click()
 {
     if (searching_) return;
     ProcessSurface surface;
-    surface.owner = hwnd_;
-    surface.progress = &Progress;
-    surface.memo = Memo1;
-    surface.searchButton = BitBtn1;
-    surface.processButton = BitBtn2;
-    surface.nameSpace = &OutlookNamespace;
-    surface.tree = &TreeView1;
-    surface.rows = &Results;
-    surface.showRows = [this] { ResultView.Refresh(); };
+    FillWorkSurface(surface);
     surface.removeButtons = [this] {
         RemoveButtons buttons;
         if (!Form3) return buttons;
@@ -580,9 +562,22 @@ void TForm1::Button1Click()
     };
     surface.subjectMark = [this] { return Form3 ? Form3->SubjectMark() : std::wstring(TForm3::kDefaultSubjectMark); };
     surface.moveFolderPath = [this] { return Form3 ? Form3->MoveFolderPath() : std::wstring(); };
+    RunWork([&] { RunProcessing(surface); });
+}
+
+void TForm1::FillWorkSurface(WorkSurface& surface)
+{
+    surface.owner = hwnd_;
+    surface.progress = &Progress;
+    surface.memo = Memo1;
+    surface.searchButton = BitBtn1;
+    surface.processButton = BitBtn2;
+    surface.nameSpace = &OutlookNamespace;
+    surface.tree = &TreeView1;
+    surface.rows = &Results;
+    surface.showRows = [this] { ResultView.Refresh(); };
     surface.cancelRequested = &CancelRequested;
     surface.closeRequested = [this] { return closeAfterRun_; };
-    RunWork([&] { RunProcessing(surface); });
 }
 
 void TForm1::RunWork(const std::function<void()>& work)

@@ -146,6 +146,8 @@ private:
     // Runs a search or processing inside its handler; a close asked for meanwhile follows
     // once the handler has unwound.
     void RunWork(const std::function<void()>& work);
+    // The parts of the window every run drives.
+    void FillWorkSurface(WorkSurface& surface);
     // Button2Click and ButtonMAPIClick: the search runs against the window's own parts.
     void RunSearch(void (*search)(const SearchSurface&));
     bool searching_ = false;   // a search or processing runs inside a handler

@@ -16,6 +16,7 @@
 #include "platform/Dispatch.h"
 #include "results/Progress.h"
 #include "results/ResultModel.h"
+#include "results/WorkSurface.h"
 
 namespace gleaner {
 
@@ -46,31 +47,16 @@ private:
     std::unique_ptr<MatchEngine> engine_;
 };
 
-// What the search reads and drives. Every pointer must outlive the run.
-struct SearchSurface {
-    HWND owner = nullptr;         // the main window: owner of the hint dialog
-    ProgressDisplay* progress = nullptr; // StatusBar1 with ProgressBar1 in its panel 0
-    HWND memo = nullptr;          // Memo1, the preview
-    HWND searchButton = nullptr;  // BitBtn1
-    HWND processButton = nullptr; // BitBtn2
-    const Dispatch* nameSpace = nullptr;
-    FolderTree* tree = nullptr;
-    ResultModel* rows = nullptr;
+// What the search reads and drives, beside what every run does.
+struct SearchSurface : WorkSurface {
     MatchEngine* lists = nullptr;
     // Read at each folder and item: a change applies from then on.
     std::function<const ComparisonProfiles&()> profiles;
     // Read once, when the search starts.
     std::function<OriginalItemButtons()> originalRule;
-    // The list view shows the model's rows as they stand now.
-    std::function<void()> showRows;
     // Gives the first row the focus state, without selecting it.
     std::function<void()> focusFirstRow;
-    bool* cancelRequested = nullptr;  // CancelRequested
     bool* showFoundMessage = nullptr; // ShowFoundMessage
-    // True once the window is to close: nothing more is opened, and no hint is shown.
-    std::function<bool()> closeRequested;
-    // Hands the window its pending messages; by default this thread's queue is drained.
-    std::function<void()> processMessages;
     // The fast search's own: the MAPI-table component (empty when it could not be created),
     // the holder of the last folder's record set (ADODataSet1), and ColumnList.
     const Dispatch* mapiTable = nullptr;

@@ -11,6 +11,7 @@
 #include "platform/Dispatch.h"
 #include "results/Progress.h"
 #include "results/ResultModel.h"
+#include "results/WorkSurface.h"
 
 namespace gleaner {
 
@@ -29,28 +30,13 @@ enum class RemoveAction { ModifySubject, MoveToDeletedItems, MoveToFolder, Delet
 // Marking wins over both moves, and with no button on the items are deleted.
 RemoveAction ChooseRemoveAction(const RemoveButtons& buttons) noexcept;
 
-// What the run reads and drives. Every pointer must outlive the run.
-struct ProcessSurface {
-    HWND owner = nullptr;                // the main window
-    ProgressDisplay* progress = nullptr; // StatusBar1 with ProgressBar1 in its panel 0
-    HWND memo = nullptr;                 // Memo1, the preview
-    HWND searchButton = nullptr;         // BitBtn1
-    HWND processButton = nullptr;        // BitBtn2
-    const Dispatch* nameSpace = nullptr;
-    const FolderTree* tree = nullptr;
-    ResultModel* rows = nullptr;
-    // The list view shows the model's rows as they stand now.
-    std::function<void()> showRows;
+// What processing reads and drives, beside what every run does.
+struct ProcessSurface : WorkSurface {
     // Read at each ticked row: a change during the run applies from the next row on.
     std::function<RemoveButtons()> removeButtons;
     std::function<std::wstring()> subjectMark; // Edit2
     // Read once, when the move-to folder is looked up.
     std::function<std::wstring()> moveFolderPath; // Edit1
-    bool* cancelRequested = nullptr; // CancelRequested
-    // True once the window is to close: no further row is touched.
-    std::function<bool()> closeRequested;
-    // Hands the window its pending messages; by default this thread's queue is drained.
-    std::function<void()> processMessages;
 };
 
 // Runs one whole processing run (Button1Click's work). The closing steps run whatever
