@@ -110,23 +110,30 @@ int main(int argc, char** argv)
         ComparisonProfiles profiles;
         profiles.ApplyFirstStart();
 
+        // Every item of every folder, with its EntryID and Size read, handed to `examine`.
+        auto walk = [&](const auto& examine) {
+            for (const auto& node : tree.Nodes()) {
+                Dispatch itemsOf = ns.callObject(L"GetFolderFromID", node.entryId).getObject(L"Items");
+                const int count = itemsOf.get(L"Count").toInt();
+                for (int i = 1; i <= count; ++i) {
+                    Dispatch item = itemsOf.callObject(L"Item", i);
+                    item.get(L"EntryID");
+                    item.get(L"Size");
+                    examine(item);
+                }
+            }
+        };
+
         // Raw read: the same members, no signature, no matching.
         control.call(L"ResetCounts");
         double a = Now();
-        for (const auto& node : tree.Nodes()) {
-            Dispatch itemsOf = ns.callObject(L"GetFolderFromID", node.entryId).getObject(L"Items");
-            const int count = itemsOf.get(L"Count").toInt();
-            for (int i = 1; i <= count; ++i) {
-                Dispatch item = itemsOf.callObject(L"Item", i);
-                item.get(L"EntryID");
-                item.get(L"Size");
-                const auto kind = KindFromMessageClass(item.get(L"MessageClass").toText());
-                if (!kind) continue;
-                const auto rows = ProfileRows(*kind);
-                for (std::size_t r = 0; r < rows.size(); ++r)
-                    if (profiles.ticked(*kind, r)) PropertyText(item, *rows[r]);
-            }
-        }
+        walk([&](const Dispatch& item) {
+            const auto kind = KindFromMessageClass(item.get(L"MessageClass").toText());
+            if (!kind) return;
+            const auto rows = ProfileRows(*kind);
+            for (std::size_t r = 0; r < rows.size(); ++r)
+                if (profiles.ticked(*kind, r)) PropertyText(item, *rows[r]);
+        });
         const double raw = Now() - a;
         std::printf("raw read: %.2f s\n", raw);
 
@@ -135,17 +142,10 @@ int main(int argc, char** argv)
         for (const bool digest : {false, true}) {
             a = Now();
             std::size_t keep = 0;
-            for (const auto& node : tree.Nodes()) {
-                Dispatch itemsOf = ns.callObject(L"GetFolderFromID", node.entryId).getObject(L"Items");
-                const int count = itemsOf.get(L"Count").toInt();
-                for (int i = 1; i <= count; ++i) {
-                    Dispatch item = itemsOf.callObject(L"Item", i);
-                    item.get(L"EntryID");
-                    item.get(L"Size");
-                    const std::wstring signature = ItemSignature(profiles).DuplicateSearch(item);
-                    keep += digest ? static_cast<unsigned char>(Sha256Key(signature)[0]) : signature.size();
-                }
-            }
+            walk([&](const Dispatch& item) {
+                const std::wstring signature = ItemSignature(profiles).DuplicateSearch(item);
+                keep += digest ? static_cast<unsigned char>(Sha256Key(signature)[0]) : signature.size();
+            });
             std::printf("read with signatures%s: %.2f s (%.2f x the raw read)\n", digest ? " and digests" : "",
                         Now() - a, (Now() - a) / raw);
             if (keep == 0) std::printf(" ");
