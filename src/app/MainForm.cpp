@@ -420,10 +420,7 @@ void TForm1::FormCreate()
         LogWith(error, L" FormCreate event");
     }
 
-    EntryIDList.clear();
-    SignatureList.clear();
-    MarkList.clear();
-    SizeList.clear();
+    Lists.Clear();
     ColumnList.clear();
     ShowFoundMessage = true;
 
@@ -467,10 +464,7 @@ void TForm1::FormClose()
 
 void TForm1::FormDestroy()
 {
-    EntryIDList.clear();
-    SignatureList.clear();
-    MarkList.clear();
-    SizeList.clear();
+    Lists.Clear();
     ColumnList.clear();
     ADODataSet1.reset();
     MapiTable.reset();

@@ -60,7 +60,7 @@ public:
     Dispatch ADODataSet1; // the fast search's last record set, kept until the next replaces it
     std::unique_ptr<TOlSecurityManager> SecMan;
     std::unique_ptr<TForm3> Form3; // the Options dialog, created right after this window
-    std::vector<std::wstring> EntryIDList, SignatureList, MarkList, SizeList, ColumnList;
+    std::vector<std::wstring> ColumnList;
     bool ShowFoundMessage = false;
     bool CancelRequested = false;
     // The rows of ListView2 (found by entry identifier, never by position), the list that

@@ -88,6 +88,8 @@ private:
 } // namespace
 
 SearchLists::SearchLists(ResultModel& rows) : engine_(std::make_unique<MatchEngine>(rows)) {}
+
+void SearchLists::Clear() { engine_->ClearLists(); }
 SearchLists::~SearchLists() = default;
 
 std::wstring FoundSummary(std::size_t rows)

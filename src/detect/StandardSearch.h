@@ -42,6 +42,8 @@ public:
     SearchLists(const SearchLists&) = delete;
     SearchLists& operator=(const SearchLists&) = delete;
     MatchEngine& Engine() noexcept { return *engine_; }
+    // Empties the four lists and their index.
+    void Clear();
 
 private:
     std::unique_ptr<MatchEngine> engine_;
