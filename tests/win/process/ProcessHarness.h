@@ -29,20 +29,10 @@ public:
     gleaner::ProcessSurface ProcessSurface()
     {
         gleaner::ProcessSurface s;
-        s.owner = window;
-        s.progress = &progress;
-        s.memo = memo;
-        s.searchButton = searchButton;
-        s.processButton = processButton;
-        s.nameSpace = &nameSpace;
-        s.tree = &tree;
-        s.rows = &rows;
-        s.showRows = [this] { ++showRowsCalls; };
+        FillWorkSurface(s);
         s.removeButtons = [this] { return buttons; };
         s.subjectMark = [this] { return subjectMark; };
         s.moveFolderPath = [this] { return moveFolderPath; };
-        s.cancelRequested = &cancelRequested;
-        s.closeRequested = [this] { return closeRequested; };
         s.processMessages = [this] {
             ++itemsPumped;
             positions.push_back(progress.Position());

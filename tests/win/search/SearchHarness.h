@@ -99,9 +99,9 @@ public:
         ::DestroyWindow(window);
     }
 
-    gleaner::SearchSurface Surface()
+    // The parts every run drives: this harness's window, counters and flags.
+    void FillWorkSurface(gleaner::WorkSurface& s)
     {
-        gleaner::SearchSurface s;
         s.owner = window;
         s.progress = &progress;
         s.memo = memo;
@@ -110,17 +110,23 @@ public:
         s.nameSpace = &nameSpace;
         s.tree = &tree;
         s.rows = &rows;
+        s.showRows = [this] { ++showRowsCalls; };
+        s.cancelRequested = &cancelRequested;
+        s.closeRequested = [this] { return closeRequested; };
+    }
+
+    gleaner::SearchSurface Surface()
+    {
+        gleaner::SearchSurface s;
+        FillWorkSurface(s);
         s.lists = &lists;
         s.profiles = [this]() -> const gleaner::ComparisonProfiles& { return profiles; };
         s.originalRule = [this] {
             return gleaner::OriginalItemButtons{rule.oldestCreationTime, rule.newestCreationTime, rule.smallestSize,
                                                 rule.largestSize};
         };
-        s.showRows = [this] { ++showRowsCalls; };
         s.focusFirstRow = [this] { ++focusCalls; };
-        s.cancelRequested = &cancelRequested;
         s.showFoundMessage = &showFoundMessage;
-        s.closeRequested = [this] { return closeRequested; };
         s.processMessages = [this] {
             ++itemsPumped;
             if (onPump) onPump();
