@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "ProfileGenerator.h"
 #include "detect/ComparisonProfiles.h"
 #include "detect/FastSearch.h"
@@ -28,24 +29,11 @@
 #include "results/ResultModel.h"
 
 using namespace gleaner;
+using standin_bench::Memory;
+using standin_bench::Mb;
+using standin_bench::Now;
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double PeakMb()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return static_cast<double>(counters.PeakWorkingSetSize) / 1e6;
-}
 
 const wchar_t* kMembers[] = {L"GetFolderFromID", L"Items", L"Count", L"DefaultItemType", L"StandInTable", L"Item",
                              L"GetItemFromID", L"MessageClass", L"Size", L"Body", L"Subject", L"Location", L"Start",
@@ -183,7 +171,7 @@ int main(int argc, char** argv)
         std::printf("\n  in all %.4f per item (%ld calls for %zu rows)\n", outlookCalls / static_cast<double>(items),
                     outlookCalls, rows.size());
         std::printf("MAPI-table and record-set calls per item: %.2f\n", componentCalls / static_cast<double>(items));
-        std::printf("peak working set: %.0f MB\n", PeakMb());
+        std::printf("peak working set: %.0f MB\n", Mb(Memory().PeakWorkingSetSize));
         recordSet.reset();
         ::DestroyWindow(window);
     }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <string>
 
+#include "BenchClock.h"
 #include "ProfileGenerator.h"
 #include "detect/ComparisonProfiles.h"
 #include "detect/ItemSignature.h"
@@ -28,26 +29,11 @@
 #include "results/ResultModel.h"
 
 using namespace gleaner;
+using standin_bench::Memory;
+using standin_bench::Mb;
+using standin_bench::Now;
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-PROCESS_MEMORY_COUNTERS Memory()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
-}
-
-double Mb(SIZE_T bytes) { return static_cast<double>(bytes) / 1e6; }
 
 const wchar_t* kMembers[] = {L"Item", L"EntryID", L"Size", L"MessageClass", L"Subject", L"Body", L"GetItemFromID",
                              L"GetFolderFromID", L"Items", L"Parent", L"Name"};
