@@ -1,0 +1,296 @@
+// The Application, its NameSpace and add-ins, and the control object the tests use.
+#include "Objects.h"
+
+#include "ObjectBase.h"
+
+namespace standin {
+
+namespace {
+
+// The store argument of GetFolderFromID and GetItemFromID may be left out, passed as an
+// omitted optional argument or as Empty; anything else must name a store.
+const Store* StoreArgument(const Args& args, const Profile& profile)
+{
+    if (!args.present(1)) return nullptr;
+    std::wstring storeId = args.text(1);
+    const Store* store = profile.findStore(storeId);
+    if (!store) throw Fault{L"The store ID is not valid.", E_INVALIDARG};
+    return store;
+}
+
+int DefaultFolderRole(int kind, std::wstring& role)
+{
+    switch (kind) {
+    case 3: role = L"deletedItems"; break;
+    case 4: role = L"outbox"; break;
+    case 5: role = L"sentMail"; break;
+    case 6: role = L"inbox"; break;
+    case 9: role = L"calendar"; break;
+    case 10: role = L"contacts"; break;
+    case 11: role = L"journal"; break;
+    case 12: role = L"notes"; break;
+    case 13: role = L"tasks"; break;
+    case 16: role = L"drafts"; break;
+    default: return 0;
+    }
+    return 1;
+}
+
+class NameSpaceObject : public Object {
+public:
+    NameSpaceObject(std::shared_ptr<Session> s, IDispatch* app) : Object(std::move(s), app) {}
+
+protected:
+    // No Name: reading it fails, as Outlook's NameSpace does.
+    bool has(int id) const override
+    {
+        static const MemberSet members{M_Application, M_Session, M_Parent, M_Class, M_Type, M_Logon, M_Logoff,
+                                       M_Folders, M_GetFolderFromID, M_GetItemFromID, M_GetDefaultFolder, M_PickFolder};
+        return members.has(id);
+    }
+    void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
+    {
+        if (IsPut(flags)) ReadOnly();
+        CheckFault(profile().namespaceFail, MemberName(id));
+        switch (id) {
+        case M_Application:
+        case M_Parent: result = gleaner::Variant(application()); break;
+        case M_Session: Give(result, NewNameSpace(session_, application())); break;
+        case M_Class: result = gleaner::Variant(1); break;
+        case M_Type: result = gleaner::Variant(L"MAPI"); break;
+        case M_Logon:
+        case M_Logoff: break;
+        case M_Folders: Give(result, NewFolders(session_, application(), nullptr)); break;
+        case M_GetFolderFromID: {
+            std::wstring entryId = args.text(0);
+            const Store* store = StoreArgument(args, profile());
+            Folder* folder = profile().findFolder(entryId);
+            if (!folder || (store && folder->store != store)) throw Fault{kNotFound, kMapiNotFound};
+            CheckFault(folder->fail, L"open");
+            Give(result, NewFolder(session_, application(), folder));
+            break;
+        }
+        case M_GetItemFromID: {
+            std::wstring entryId = args.text(0);
+            const Store* store = StoreArgument(args, profile());
+            std::shared_ptr<Item> item = profile().findItem(entryId);
+            if (!item || (store && item->parent->store != store)) throw Fault{kNotFound, kMapiNotFound};
+            CheckFault(item->fail, L"open");
+            Give(result, NewItem(session_, application(), std::move(item)));
+            break;
+        }
+        case M_GetDefaultFolder: {
+            std::wstring role;
+            Folder* folder = DefaultFolderRole(args.integer(0), role) ? profile().folderByRole(role) : nullptr;
+            if (!folder) throw Fault{L"The default folder could not be found.", kMapiNotFound};
+            Give(result, NewFolder(session_, application(), folder));
+            break;
+        }
+        case M_PickFolder:
+            if (session().pickAnswer) Give(result, NewFolder(session_, application(), session().pickAnswer));
+            else GiveNothing(result);
+            break;
+        }
+    }
+};
+
+class AddInObject : public Object {
+public:
+    AddInObject(std::shared_ptr<Session> s, IDispatch* app, size_t index) : Object(std::move(s), app), index_(index) {}
+
+protected:
+    bool has(int id) const override
+    {
+        static const MemberSet members{M_Application, M_Parent, M_Description, M_ProgId, M_Guid, M_Connect};
+        return members.has(id);
+    }
+    void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
+    {
+        AddIn& addin = profile().addins.at(index_);
+        CheckFault(addin.fail, MemberName(id));
+        if (IsPut(flags)) {
+            if (id != M_Connect) ReadOnly();
+            addin.connect = args.value().toBool();
+            return;
+        }
+        switch (id) {
+        case M_Application:
+        case M_Parent: result = gleaner::Variant(application()); break;
+        case M_Description: result = gleaner::Variant(addin.description); break;
+        case M_ProgId: result = gleaner::Variant(addin.progId); break;
+        case M_Guid: result = gleaner::Variant(addin.guid); break;
+        case M_Connect: result = gleaner::Variant(addin.connect); break;
+        }
+    }
+
+private:
+    size_t index_;
+};
+
+class AddInsObject : public Object {
+public:
+    using Object::Object;
+
+protected:
+    bool has(int id) const override
+    {
+        static const MemberSet members{M_Application, M_Parent, M_Count, M_Item};
+        return members.has(id);
+    }
+    void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
+    {
+        if (IsPut(flags)) ReadOnly();
+        CheckFault(profile().applicationFail, L"COMAddIns." + MemberName(id));
+        auto& addins = profile().addins;
+        switch (id) {
+        case M_Application:
+        case M_Parent: result = gleaner::Variant(application()); break;
+        case M_Count: result = gleaner::Variant(static_cast<int>(addins.size())); break;
+        case M_Item: {
+            if (args.at(0).vt() == VT_BSTR) {
+                std::wstring progId = args.text(0);
+                for (size_t i = 0; i < addins.size(); ++i) {
+                    if (SameName(addins[i].progId, progId)) {
+                        Give(result, new AddInObject(session_, application(), i));
+                        return;
+                    }
+                }
+                throw Fault{kNotFound, kMapiNotFound};
+            }
+            int i = args.integer(0);
+            if (i < 1 || i > static_cast<int>(addins.size())) throw Fault{kOutOfBounds, DISP_E_BADINDEX};
+            Give(result, new AddInObject(session_, application(), static_cast<size_t>(i - 1)));
+            break;
+        }
+        }
+    }
+};
+
+// Application.StandIn: what tests read and set; never part of Outlook's model.
+class ControlObject : public Object {
+public:
+    using Object::Object;
+
+protected:
+    bool counted() const override { return false; }
+    bool has(int id) const override
+    {
+        static const MemberSet members{M_CallCount, M_ResetCounts, M_PickFolderAnswer, M_DisplayLog, M_DisplayCount,
+                                       M_SecurityPrompts, M_SecurityGuard, M_ProfilePath, M_DisconnectAfter};
+        return members.has(id);
+    }
+    void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
+    {
+        Session& s = session();
+        switch (id) {
+        case M_CallCount: {
+            int member = FindMember(args.text(0));
+            unsigned long long n = member >= 0 && static_cast<size_t>(member) < s.counts.size()
+                                       ? s.counts[static_cast<size_t>(member)]
+                                       : 0;
+            result = gleaner::Variant(static_cast<long>(n));
+            break;
+        }
+        case M_ResetCounts: s.counts.assign(s.counts.size(), 0); break;
+        case M_PickFolderAnswer:
+            if (IsPut(flags)) {
+                const gleaner::Variant& v = args.value();
+                if (v.isEmpty() || v.isNull() || v.isMissing() || (v.vt() == VT_DISPATCH && !v.raw().pdispVal)) {
+                    s.pickAnswer = nullptr;
+                } else {
+                    Folder* folder = FolderOf(v);
+                    if (!folder) throw Fault{L"PickFolderAnswer takes a Folder or Empty.", E_INVALIDARG};
+                    s.pickAnswer = folder;
+                }
+            } else if (s.pickAnswer) {
+                Give(result, NewFolder(session_, application(), s.pickAnswer));
+            }
+            break;
+        case M_DisplayLog: {
+            std::wstring text;
+            for (auto& line : s.displayLog) text += line + L"\r\n";
+            if (IsPut(flags)) s.displayLog.clear();
+            else result = gleaner::Variant(text);
+            break;
+        }
+        case M_DisplayCount: result = gleaner::Variant(static_cast<long>(s.displayLog.size())); break;
+        case M_SecurityPrompts:
+            if (IsPut(flags)) s.prompts = args.value().toInt();
+            else result = gleaner::Variant(static_cast<long>(s.prompts));
+            break;
+        case M_SecurityGuard:
+            if (IsPut(flags)) s.guard = args.value().toBool();
+            else result = gleaner::Variant(s.guard);
+            break;
+        case M_ProfilePath: result = gleaner::Variant(s.profile->path()); break;
+        case M_DisconnectAfter:
+            if (IsPut(flags)) s.disconnectAfter = args.value().toInt();
+            else result = gleaner::Variant(static_cast<long>(s.disconnectAfter));
+            break;
+        }
+    }
+};
+
+class ApplicationObject : public Object {
+public:
+    explicit ApplicationObject(std::shared_ptr<Session> s) : Object(std::move(s), nullptr) {}
+
+protected:
+    bool has(int id) const override
+    {
+        static const MemberSet members{M_Application, M_Session, M_Parent, M_Class, M_Name, M_Version, M_COMAddIns,
+                                       M_GetNamespace, M_StandIn, M_Quit};
+        return members.has(id);
+    }
+    void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
+    {
+        if (IsPut(flags)) ReadOnly();
+        if (id == M_StandIn) {
+            Give(result, new ControlObject(session_, application()));
+            return;
+        }
+        CheckFault(profile().applicationFail, MemberName(id));
+        switch (id) {
+        case M_Application:
+        case M_Parent: result = gleaner::Variant(application()); break;
+        case M_Class: result = gleaner::Variant(0); break;
+        case M_Name: result = gleaner::Variant(L"Outlook"); break;
+        case M_Version: result = gleaner::Variant(profile().version); break;
+        case M_COMAddIns: Give(result, new AddInsObject(session_, application())); break;
+        case M_Quit: break;
+        case M_GetNamespace:
+        case M_Session:
+            if (id == M_GetNamespace && !SameName(args.text(0), L"MAPI"))
+                throw Fault{L"The namespace type is not supported.", E_INVALIDARG};
+            if (!session().loadError.empty()) throw Fault{session().loadError};
+            Give(result, NewNameSpace(session_, application()));
+            break;
+        }
+    }
+};
+
+
+} // namespace
+
+Object* NewNameSpace(const std::shared_ptr<Session>& s, IDispatch* app) { return new NameSpaceObject(s, app); }
+
+HRESULT CreateApplication(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    try {
+        std::shared_ptr<Session> session = AcquireSession();
+        // A profile can say Outlook is not there at all.
+        if (session->profile->unavailable) return CO_E_SERVER_EXEC_FAILURE;
+        auto* app = new ApplicationObject(std::move(session));
+        HRESULT hr = app->QueryInterface(iid, out);
+        app->Release();
+        return hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+} // namespace standin

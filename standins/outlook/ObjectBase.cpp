@@ -1,0 +1,176 @@
+#include "ObjectBase.h"
+
+#include <mutex>
+
+#include "Objects.h"
+
+namespace standin {
+
+namespace {
+
+std::atomic<long> g_objects{0};
+
+} // namespace
+
+// {5B0E4C61-3C1F-4C7A-9E43-1D7F0B1E6A52}
+const IID IID_StandInObject = {0x5b0e4c61, 0x3c1f, 0x4c7a, {0x9e, 0x43, 0x1d, 0x7f, 0x0b, 0x1e, 0x6a, 0x52}};
+
+std::shared_ptr<Session> AcquireSession()
+{
+    static std::mutex lock;
+    static std::weak_ptr<Session> current;
+    std::lock_guard<std::mutex> guard(lock);
+    if (auto alive = current.lock()) return alive;
+    auto session = std::make_shared<Session>();
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD length = ::GetEnvironmentVariableW(L"OUTLOOK_STANDIN_PROFILE", buffer, MAX_PATH * 2);
+    if (length == 0 || length >= MAX_PATH * 2) {
+        session->loadError = L"Outlook stand-in: OUTLOOK_STANDIN_PROFILE names no profile file.";
+    } else {
+        try {
+            session->profile->load(buffer);
+        } catch (const Fault& f) {
+            session->loadError = L"Outlook stand-in: " + f.message;
+            session->profile = std::make_unique<Profile>();
+        } catch (const std::exception&) {
+            session->loadError = L"Outlook stand-in: the profile could not be loaded.";
+            session->profile = std::make_unique<Profile>();
+        }
+    }
+    current = session;
+    return session;
+}
+
+[[noreturn]] void ReadOnly() { throw Fault{L"The property is read-only.", DISP_E_MEMBERNOTFOUND}; }
+
+void CheckFault(const FailMap& fail, std::wstring_view name)
+{
+    if (fail.empty()) return;
+    if (const std::wstring* message = FindFault(fail, name)) throw Fault{*message};
+}
+
+Object::Object(std::shared_ptr<Session> session, IDispatch* application)
+    : session_(std::move(session)), application_(application)
+{
+    ++g_objects;
+}
+
+Object::~Object() { --g_objects; }
+
+HRESULT STDMETHODCALLTYPE Object::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_StandInObject)) {
+        *out = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE Object::Release()
+{
+    long left = --refs_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE Object::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE Object::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT STDMETHODCALLTYPE Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    if (counted() && session_->gone()) return RPC_E_DISCONNECTED;
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    int id = FindMember(names[0] ? names[0] : L"");
+    if (id >= 0 && has(id)) ids[0] = id;
+    else hr = DISP_E_UNKNOWNNAME;
+    if (count > 1) hr = DISP_E_UNKNOWNNAME; // no named arguments
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                         EXCEPINFO* info, UINT*)
+{
+    if (result) ::VariantInit(result);
+    if (id < 0 || static_cast<size_t>(id) >= MemberCount() || !has(id)) return DISP_E_MEMBERNOTFOUND;
+    if (counted()) {
+        if (session_->gone()) return RPC_E_DISCONNECTED;
+        session_->count(id);
+    }
+    try {
+        Args args(params, flags);
+        gleaner::Variant answer;
+        call(id, flags, args, answer);
+        if (result) *result = answer.release();
+        return S_OK;
+    } catch (const Fault& fault) {
+        if (info) {
+            *info = EXCEPINFO{};
+            info->bstrSource = ::SysAllocString(L"Microsoft Office Outlook");
+            info->bstrDescription = ::SysAllocString(fault.message.c_str());
+            info->scode = fault.code;
+        }
+        return DISP_E_EXCEPTION;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+void PutValue(gleaner::Variant& result, const Value& value)
+{
+    switch (value.type) {
+    case Value::Text: result = gleaner::Variant(value.text); break;
+    case Value::Int: result = gleaner::Variant(static_cast<long>(value.number)); break;
+    case Value::Bool: result = gleaner::Variant(value.number != 0); break;
+    case Value::Date: result = gleaner::Variant::Date(value.number); break;
+    case Value::Double: result = gleaner::Variant(value.number); break;
+    case Value::Null: result = gleaner::Variant::Null(); break;
+    }
+}
+
+Value DefaultValue(int id)
+{
+    if (IsDateMember(id)) {
+        // Outlook's "None" date for task dates; a fixed day for the rest, stable across runs.
+        bool none = id == M_StartDate || id == M_DueDate || id == M_DateCompleted;
+        return Value::OfDate(none ? 949998.0 : 39814.0);
+    }
+    if (IsIntMember(id)) return Value::OfInt(id == M_Importance ? 1 : 0);
+    if (IsBoolMember(id)) return Value::OfBool(false);
+    return Value::OfText(L"");
+}
+
+Value ValueFromVariant(int id, const gleaner::Variant& v)
+{
+    VARTYPE want = IsDateMember(id) ? VT_DATE : IsIntMember(id) ? VT_I4 : IsBoolMember(id) ? VT_BOOL : VT_BSTR;
+    if (v.isNull()) return Value{Value::Null, {}, 0};
+    gleaner::Variant converted;
+    if (FAILED(::VariantChangeType(converted.put(), const_cast<VARIANT*>(&v.raw()), 0, want))) throw Fault{L"Type mismatch.", DISP_E_TYPEMISMATCH};
+    const VARIANT& raw = converted.raw();
+    switch (want) {
+    case VT_DATE: return Value::OfDate(raw.date);
+    case VT_I4: return Value::OfInt(raw.lVal);
+    case VT_BOOL: return Value::OfBool(raw.boolVal != VARIANT_FALSE);
+    default: return Value::OfText(raw.bstrVal ? std::wstring(raw.bstrVal, ::SysStringLen(raw.bstrVal)) : L"");
+    }
+}
+
+bool NoObjectsAlive() { return g_objects.load() == 0; }
+
+} // namespace standin
