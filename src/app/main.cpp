@@ -7,12 +7,15 @@
 #include "app/AppException.h"
 #include "app/Application.h"
 #include "app/MainForm.h"
+#include "platform/BusyRetry.h"
 #include "platform/ComInit.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
     // Every Outlook, MAPI-table and security-manager object lives in this apartment.
     gleaner::ComInit com;
+    // Outlook rejects calls while it shows a dialog or synchronises: wait for it a while.
+    gleaner::BusyMessageFilter busyFilter;
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

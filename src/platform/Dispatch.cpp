@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Bstr.h"
+#include "platform/BusyRetry.h"
 #include "platform/ComError.h"
 
 namespace gleaner {
@@ -112,7 +113,7 @@ DISPID Dispatch::dispId(std::wstring_view name) const
     std::wstring text(name);
     LPOLESTR names[] = {text.data()};
     DISPID id = DISPID_UNKNOWN;
-    CheckHr(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    CheckHr(RetryWhileBusy([&] { return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); }));
     if (entry) type_->ids.emplace(std::move(folded), id);
     return id;
 }
@@ -138,8 +139,11 @@ Variant Dispatch::invoke(std::wstring_view name, WORD flags, const Variant* args
     Variant result;
     EXCEPINFO info{};
     UINT argError = 0;
-    HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result.put(),
-                                 &info, &argError);
+    // A rejected call was not carried out, so making it again is safe.
+    HRESULT hr = RetryWhileBusy([&] {
+        return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, isPut ? nullptr : result.put(),
+                               &info, &argError);
+    });
     if (hr == DISP_E_EXCEPTION) ThrowFromExcepInfo(hr, info);
     // Some servers fill EXCEPINFO without answering DISP_E_EXCEPTION; free it anyway.
     Bstr::Attach(info.bstrSource);

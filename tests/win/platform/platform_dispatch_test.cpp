@@ -1,6 +1,7 @@
 // Late-bound calls through Dispatch, against Wine's own automation objects and a small fake.
 #include <gtest/gtest.h>
 
+#include "platform/BusyRetry.h"
 #include "platform/ComError.h"
 #include "platform/ComInit.h"
 #include "platform/Dispatch.h"
@@ -184,6 +185,105 @@ TEST_F(DispatchTest, NamesAreLookedUpOncePerTypeAndSpelling)
     }
     // "Add" once and "Count" once, the second spelling and the second object from the cache.
     EXPECT_EQ(a.lookups + b.lookups, 2);
+}
+
+} // namespace
+
+namespace {
+
+// Answers "busy" to the first `rejections` name look-ups or calls, then serves one member.
+class BusyObject : public IDispatch {
+public:
+    BusyObject(int rejections, HRESULT code, bool rejectLookups)
+        : left_(rejections), code_(code), rejectLookups_(rejectLookups)
+    {
+    }
+    int lookups = 0, invokes = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+            *out = static_cast<IDispatch*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override
+    {
+        ++lookups;
+        if (rejectLookups_ && reject()) return code_;
+        *ids = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override
+    {
+        ++invokes;
+        if (!rejectLookups_ && reject()) return code_;
+        result->vt = VT_I4;
+        result->lVal = 42;
+        return S_OK;
+    }
+
+private:
+    bool reject() { return left_-- > 0; }
+    int left_;
+    HRESULT code_;
+    bool rejectLookups_;
+};
+
+unsigned g_pauses = 0;
+void CountPause(unsigned) { ++g_pauses; }
+
+TEST_F(DispatchTest, BusyRejectionsAreRetriedUpToTheBoundWithoutWaiting)
+{
+    struct Case {
+        int rejections;
+        HRESULT code;
+        bool lookups;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {0, RPC_E_CALL_REJECTED, false, true},           {3, RPC_E_CALL_REJECTED, false, true},
+        {8, RPC_E_SERVERCALL_RETRYLATER, false, true},   {9, RPC_E_CALL_REJECTED, false, false},
+        {2, RPC_E_SERVERCALL_RETRYLATER, true, true},    {9, RPC_E_SERVERCALL_RETRYLATER, true, false},
+        {1, RPC_E_DISCONNECTED, false, false},
+    };
+    BusyRetryPolicy previous = SetBusyRetry({8, CountPause});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rejections << " rejections, code " << std::hex << c.code
+                                        << (c.lookups ? " on the look-up" : " on the call"));
+        g_pauses = 0;
+        BusyObject object(c.rejections, c.code, c.lookups);
+        Dispatch busy(ComPtr<IDispatch>(static_cast<IDispatch*>(&object)));
+        bool busyCode = IsBusyRejection(c.code);
+        int attempts = busyCode ? std::min(c.rejections, 8) + 1 : 1;
+        if (c.succeeds) {
+            EXPECT_EQ(busy.get(L"Answer").toInt(), 42);
+        } else {
+            try {
+                busy.get(L"Answer");
+                ADD_FAILURE() << "a rejected call was reported as done";
+            } catch (const ComError& e) {
+                EXPECT_EQ(e.code(), c.code);
+            }
+        }
+        EXPECT_EQ(c.lookups ? object.lookups : object.invokes, attempts);
+        EXPECT_EQ(g_pauses, static_cast<unsigned>(attempts - 1));
+    }
+    SetBusyRetry(previous);
 }
 
 } // namespace
