@@ -57,6 +57,14 @@ bool EarlierIsDuplicate(const OriginalRule& rule, std::int32_t earlierSize, std:
     return true;
 }
 
+bool EarlierIsDuplicate(const OriginalRule& rule, std::int32_t earlierSize, bool earlierInDestination,
+                        std::int32_t currentSize, bool currentInDestination)
+{
+    if (earlierInDestination != currentInDestination)
+        return earlierInDestination;
+    return EarlierIsDuplicate(rule, earlierSize, currentSize);
+}
+
 std::wstring_view LocationText(MatchFailure where)
 {
     switch (where) {
@@ -138,6 +146,7 @@ void MatchEngine::ClearLists()
     SignatureList.clear();
     MarkList.clear();
     SizeList.clear();
+    inDestination_.clear();
     keyText_.clear();
     keyStart_.clear();
     keyFirst_.clear();
@@ -165,8 +174,10 @@ std::size_t MatchEngine::AddItem(const ExaminedItem& item, MatchHost& host)
         throw std::length_error("too many items for one search");
     const auto current = static_cast<std::uint32_t>(EntryIDList.size());
 
+    // Seen before in this scope: the same item met again, never a copy of itself.
+    const bool examinedBefore = firstPositions_.find(std::wstring_view(item.entryId)) != firstPositions_.end();
     std::uint32_t key = kNone;
-    if (item.comparable) {
+    if (item.comparable && !examinedBefore) {
         const auto found = keys_.find(std::string_view(item.key));
         if (found != keys_.end()) {
             key = *found;
@@ -192,6 +203,7 @@ std::size_t MatchEngine::AddItem(const ExaminedItem& item, MatchHost& host)
     RoomForOne(nextSame_);
     RoomForOne(newFirsts_);
     hasRow_.reserve(EntryIDList.capacity());
+    inDestination_.reserve(EntryIDList.capacity());
     EntryIDList.push_back(std::move(entryId));
     try {
         if (firstPositions_.insert(current).second)
@@ -205,6 +217,7 @@ std::size_t MatchEngine::AddItem(const ExaminedItem& item, MatchHost& host)
     SizeList.push_back(item.size);
     nextSame_.push_back(kNone);
     hasRow_.push_back(false);
+    inDestination_.push_back(item.inDestination);
 
     if (key == kNone)
         return current;
@@ -231,7 +244,9 @@ void MatchEngine::HandleMatch(std::size_t earlier, std::size_t current, MatchHos
 {
     try {
         const OriginalRule rule = host.Rule();
-        SetDuplicate(EarlierIsDuplicate(rule, SizeList[earlier], SizeList[current]) ? earlier : current);
+        const bool earlierIsDuplicate = EarlierIsDuplicate(rule, SizeList[earlier], inDestination_[earlier],
+                                                           SizeList[current], inDestination_[current]);
+        SetDuplicate(earlierIsDuplicate ? earlier : current);
         // Both looked up before either row is added.
         const bool earlierNeedsRow = !HasRow(earlier);
         const bool currentNeedsRow = !HasRow(current);

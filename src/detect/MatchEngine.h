@@ -31,6 +31,12 @@ struct OriginalRule {
 // examination stands for the order of creation.
 bool EarlierIsDuplicate(const OriginalRule& rule, std::int32_t earlierSize, std::int32_t currentSize);
 
+// The same, when either item may lie where duplicates are put (Deleted Items, the move-to
+// folder): of a pair with one item there and one elsewhere, the one there is the duplicate,
+// whatever the rule, so a set never keeps only the copy that is already on its way out.
+bool EarlierIsDuplicate(const OriginalRule& rule, std::int32_t earlierSize, bool earlierInDestination,
+                        std::int32_t currentSize, bool currentInDestination);
+
 enum class RowRole { Earlier, Current };
 
 // Where a failure inside the matching was caught; each gives up only what the caller's
@@ -52,6 +58,7 @@ struct ExaminedItem {
     std::string key;          // compared byte for byte
     std::int32_t size = 0;
     bool comparable = true;   // false for "notsupported": stored, never matched
+    bool inDestination = false; // in a folder that processing moves duplicates to
 };
 
 // What filling a row produced: the subject, then the folder path, then the identifier read
@@ -97,6 +104,8 @@ public:
 
     // Appends the item's entries to all four lists, then handles its matches with every
     // earlier item of the scope holding an equal key, in the order of their examination.
+    // An item whose identifier was already examined in the scope (the collection shifted
+    // under the walk) is stored but never compared, so it can never match itself.
     // Returns the item's position.
     std::size_t AddItem(const ExaminedItem& item, MatchHost& host);
 
@@ -159,6 +168,7 @@ private:
     std::vector<std::uint32_t> SignatureList;   // key number, or kNone when not comparable
     std::vector<Mark> MarkList;
     std::vector<std::int32_t> SizeList;
+    std::vector<bool> inDestination_;   // in step with the four lists
 
     // Distinct keys of the scope, one after the other in keyText_.
     std::string keyText_;

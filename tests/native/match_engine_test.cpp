@@ -51,9 +51,9 @@ struct Search {
     MatchEngine engine{rows};
     SimpleHost host;
 
-    void Add(const std::wstring& id, const std::string& key, int size = 0)
+    void Add(const std::wstring& id, const std::string& key, int size = 0, bool inDestination = false)
     {
-        engine.AddItem(ExaminedItem{id, key, size, key != "notsupported"}, host);
+        engine.AddItem(ExaminedItem{id, key, size, key != "notsupported", inDestination}, host);
         engine.Resync();
     }
     std::wstring Captions() const
@@ -120,6 +120,65 @@ TEST(MatchEngine, ThreeEqualItemsUnderEachRule)
         EXPECT_EQ(s.Ticks(), ticks);
         EXPECT_EQ(std::count(ticks.begin(), ticks.end(), L'.'), 1);
     }
+}
+
+TEST(MatchEngine, AnItemMetAgainInTheScopeIsNeverItsOwnDuplicate)
+{
+    // New mail shifted the collection under the walk: B is examined twice, once as "b02".
+    for (int radioButton : {2, 3, 4, 8, 0}) {
+        SCOPED_TRACE(radioButton);
+        Search alone;
+        alone.host.rule = Only(radioButton);
+        alone.Add(L"B02", "same", 5);
+        alone.Add(L"b02", "same", 9);
+        EXPECT_EQ(alone.rows.size(), 0u) << "an item matched itself";
+
+        Search pair;
+        pair.host.rule = Only(radioButton);
+        pair.Add(L"A01", "same", 10);
+        pair.Add(L"B02", "same", 5);
+        const std::wstring captions = pair.Captions();
+        pair.Add(L"B02", "same", 5);
+        EXPECT_EQ(pair.RowIds(), L"A01B02");
+        EXPECT_EQ(pair.Captions(), captions) << "meeting B again changed a mark";
+        EXPECT_EQ(std::count(captions.begin(), captions.end(), L'n'), 1);
+    }
+    // A new scope (the next folder with the same-folder option) meets it afresh.
+    Search scoped;
+    scoped.Add(L"A01", "same");
+    scoped.engine.ClearLists();
+    scoped.Add(L"A01", "same");
+    scoped.Add(L"C03", "same");
+    EXPECT_EQ(scoped.RowIds(), L"A01C03");
+}
+
+TEST(MatchEngine, ACopyWhereDuplicatesArePutIsNeverTheOneKept)
+{
+    // D lies in Deleted Items or the move-to folder; X and Y elsewhere, in every order.
+    for (int radioButton : {2, 3, 4, 8, 0}) {
+        for (const wchar_t* order : {L"DXY", L"XDY", L"XYD"}) {
+            SCOPED_TRACE(testing::Message() << radioButton << " " << std::string(order, order + 3));
+            Search s;
+            s.host.rule = Only(radioButton);
+            for (const wchar_t* p = order; *p; ++p) {
+                const int size = *p == L'D' ? 3 : *p == L'X' ? 1 : 2;
+                s.Add(std::wstring(1, *p), "same", size, *p == L'D');
+            }
+            std::wstring kept;
+            for (std::size_t i = 0; i < s.rows.size(); ++i) {
+                if (s.rows.At(i).caption == L"n")
+                    kept += s.rows.At(i).entryId.value_or(L"?");
+            }
+            ASSERT_EQ(kept.size(), 1u) << "kept: " << std::string(kept.begin(), kept.end());
+            EXPECT_NE(kept, L"D");
+        }
+    }
+    // Two copies both there follow the rule as usual: oldest keeps the first.
+    Search both;
+    both.host.rule = Only(2);
+    both.Add(L"D1", "same", 1, true);
+    both.Add(L"D2", "same", 1, true);
+    EXPECT_EQ(both.Captions(), L"nc");
 }
 
 TEST(MatchEngine, FirstRadioButtonThatIsOnDecides)
@@ -430,8 +489,11 @@ void RunRandomSearch(unsigned seed)
             int size = roll(4);
             if (roll(20) == 0)
                 size = roll(2) ? INT_MAX : INT_MIN;
-            ref.Examine(id, key, size, refHost);
-            engine.AddItem(ExaminedItem{id, key, static_cast<std::int32_t>(size), key != "notsupported"}, engineHost);
+            const bool inDestination = roll(6) == 0;
+            ref.Examine(id, key, size, refHost, inDestination);
+            engine.AddItem(
+                ExaminedItem{id, key, static_cast<std::int32_t>(size), key != "notsupported", inDestination},
+                engineHost);
         } else if (action < 86) {
             ref.ClearLists();       // next folder, same-folder option on
             engine.ClearLists();

@@ -36,6 +36,8 @@ public:
     std::vector<std::string> SignatureList;
     std::vector<std::wstring> MarkList;
     std::vector<std::wstring> SizeList;   // decimal, as the lists keep it
+    std::vector<bool> inDestination;      // beside the lists: where duplicates are put
+    std::vector<bool> metAgain;           // beside the lists: never compared either way
     std::vector<Row> rows;
 
     void ClearLists()
@@ -44,17 +46,28 @@ public:
         SignatureList.clear();
         MarkList.clear();
         SizeList.clear();
+        inDestination.clear();
+        metAgain.clear();
     }
 
     // One examined item: its entries, then a comparison with every stored signature.
-    // Signature "notsupported" never matches.
-    void Examine(const std::wstring& entryId, const std::string& signature, int size, gleaner::MatchHost& host)
+    // Signature "notsupported" never matches, and neither does an item whose identifier was
+    // examined before in the scope.
+    void Examine(const std::wstring& entryId, const std::string& signature, int size, gleaner::MatchHost& host,
+                 bool inDest = false)
     {
+        bool seenBefore = false;
+        for (const std::wstring& earlier : EntryIDList)
+            seenBefore = seenBefore || EqualIgnoringCase(earlier, entryId);
         EntryIDList.push_back(entryId);
         MarkList.push_back(L"n");
         SizeList.push_back(std::to_wstring(size));
+        inDestination.push_back(inDest);
+        metAgain.push_back(seenBefore);
         const std::size_t c = EntryIDList.size() - 1;
-        for (std::size_t j = 0; j < SignatureList.size(); ++j) {
+        for (std::size_t j = 0; j < SignatureList.size() && !seenBefore; ++j) {
+            if (metAgain[j])
+                continue;
             try {
                 if (signature != "notsupported" && signature == SignatureList[j] && host.Confirm(j))
                     HandleMatch(j, c, host);
@@ -91,7 +104,9 @@ private:
             const int sizeJ = std::stoi(SizeList[j]);
             const int sizeC = std::stoi(SizeList[c]);
             std::size_t duplicate = j;
-            if (rule.newestCreationTime)
+            if (inDestination[j] != inDestination[c])
+                duplicate = inDestination[j] ? j : c;
+            else if (rule.newestCreationTime)
                 duplicate = j;
             else if (rule.oldestCreationTime)
                 duplicate = c;
