@@ -47,7 +47,7 @@ std::vector<Item> MakeItems(std::size_t count)
 
 struct Host : gleaner::MatchHost {
     gleaner::OriginalRule Rule() override { return {}; }
-    void FillRow(const std::wstring& entryId, gleaner::RowRole, gleaner::RowContent& row) override
+    void FillRow(const std::wstring& entryId, std::uint32_t, gleaner::RowRole, gleaner::RowContent& row) override
     {
         row.subItems.push_back(L"Subject");
         row.subItems.push_back(L"\\Personal Folders\\Inbox");

@@ -555,7 +555,6 @@ void TForm1::Button1Click()
         return buttons;
     };
     surface.subjectMark = [this] { return Form3 ? Form3->SubjectMark() : std::wstring(TForm3::kDefaultSubjectMark); };
-    surface.moveFolderPath = [this] { return Form3 ? Form3->MoveFolderPath() : std::wstring(); };
     RunWork([&] { RunProcessing(surface); });
 }
 
@@ -572,6 +571,7 @@ void TForm1::FillWorkSurface(WorkSurface& surface)
     surface.showRows = [this] { ResultView.Refresh(); };
     surface.cancelRequested = &CancelRequested;
     surface.closeRequested = [this] { return closeAfterRun_; };
+    surface.moveFolderPath = [this] { return Form3 ? Form3->MoveFolderPath() : std::wstring(); };
 }
 
 void TForm1::RunWork(const std::function<void()>& work)

@@ -13,6 +13,7 @@
 #include "folders/FolderPath.h"
 #include "platform/ComError.h"
 #include "platform/LocaleFormat.h"
+#include "platform/OutlookLookup.h"
 #include "platform/Sha256.h"
 
 namespace gleaner {
@@ -100,19 +101,20 @@ std::wstring Convert(const VARIANT& value, std::vector<std::wstring>& lines)
     }
 }
 
-// The body check of a mail folder: both items fetched by entry identifier (no store
-// identifier) and their full bodies compared.
+// The body check of a mail folder: both items fetched by entry identifier (with their store's
+// identifier when it is known) and their full bodies compared.
 class FastMatchHost final : public SearchMatchHost {
 public:
-    FastMatchHost(const Dispatch& nameSpace, OriginalRule rule, const MatchEngine& lists)
-        : SearchMatchHost(nameSpace, rule), lists_(lists)
+    FastMatchHost(const Dispatch& nameSpace, SearchRun& run, const MatchEngine& lists)
+        : SearchMatchHost(nameSpace, run), lists_(lists)
     {
     }
 
     // Called for each row before its matches are handled.
-    void SetCurrent(std::wstring entryId, bool confirmBodies)
+    void SetCurrent(std::wstring entryId, std::uint32_t folder, bool confirmBodies)
     {
         currentId_ = std::move(entryId);
+        currentFolder_ = folder;
         currentBody_.reset();
         confirmBodies_ = confirmBodies;
     }
@@ -121,15 +123,16 @@ public:
     {
         if (!confirmBodies_) return true;
         // The current body is read once per row, however many earlier rows share its key.
-        if (!currentBody_) currentBody_ = Body(currentId_);
-        const Variant earlier = Body(lists_.EntryID(earlierPosition));
+        if (!currentBody_) currentBody_ = Body(currentId_, currentFolder_);
+        const Variant earlier = Body(lists_.EntryID(earlierPosition), lists_.FolderAt(earlierPosition));
         return SameValue(*currentBody_, earlier);
     }
 
 private:
-    Variant Body(const std::wstring& entryId) const
+    Variant Body(const std::wstring& entryId, std::uint32_t folder) const
     {
-        return nameSpace_.callObject(L"GetItemFromID", entryId, Variant::Missing()).get(L"body");
+        const Variant omitted = Variant::Missing();
+        return ItemFromId(nameSpace_, entryId, StoreOf(folder), &omitted).get(L"body");
     }
 
     // Texts are equal when they have the same characters, letter case significant; other
@@ -143,6 +146,7 @@ private:
 
     const MatchEngine& lists_;
     std::wstring currentId_;
+    std::uint32_t currentFolder_ = 0;
     std::optional<Variant> currentBody_;
     bool confirmBodies_ = false;
 };
@@ -150,13 +154,15 @@ private:
 class FastSearch {
 public:
     explicit FastSearch(SearchRun& run)
-        : run_(run), s_(run.Surface()), host_(*s_.nameSpace, run.Rule(), *s_.lists)
+        : run_(run), s_(run.Surface()), host_(*s_.nameSpace, run, *s_.lists)
     {
     }
 
-    void SearchFolder(const std::wstring& entryId)
+    void SearchFolder(const FolderTree::Node& node)
     {
-        Dispatch folder = s_.nameSpace->callObject(L"GetFolderFromID", entryId);
+        Dispatch folder = FolderFromId(*s_.nameSpace, node.entryId, node.storeId);
+        const std::uint32_t folderNumber = host_.AddFolder(node.storeId);
+        const bool inDestination = run_.InDestination(node);
         const std::wstring path = GetFolderPath(folder);
         run_.ShowFolder(path);
         Dispatch items = folder.getObject(L"Items");
@@ -198,7 +204,10 @@ public:
             if (s_.profiles().sameFolder()) key.appendFolderPath(path);
             examined.comparable = key.comparable();
             if (examined.comparable) examined.key = Sha256Key(KeyWithKind(itemType, key.framed()));
-            host_.SetCurrent(examined.entryId, mailFolder && s_.profiles().ticked(ItemKind::Mail, kMailBodyRow));
+            examined.folder = folderNumber;
+            examined.inDestination = inDestination;
+            host_.SetCurrent(examined.entryId, folderNumber,
+                             mailFolder && s_.profiles().ticked(ItemKind::Mail, kMailBodyRow));
             run_.AddItem(examined, host_);
         }
     }
@@ -230,7 +239,7 @@ void RunFastSearch(const SearchSurface& s)
 {
     SearchRun run(s);
     FastSearch search(run);
-    run.Run([&search](const std::wstring& folderEntryId) { search.SearchFolder(folderEntryId); });
+    run.Run([&search](const FolderTree::Node& node) { search.SearchFolder(node); });
 }
 
 } // namespace gleaner

@@ -147,6 +147,7 @@ void MatchEngine::ClearLists()
     MarkList.clear();
     SizeList.clear();
     inDestination_.clear();
+    folder_.clear();
     keyText_.clear();
     keyStart_.clear();
     keyFirst_.clear();
@@ -204,6 +205,7 @@ std::size_t MatchEngine::AddItem(const ExaminedItem& item, MatchHost& host)
     RoomForOne(newFirsts_);
     hasRow_.reserve(EntryIDList.capacity());
     inDestination_.reserve(EntryIDList.capacity());
+    RoomForOne(folder_);
     EntryIDList.push_back(std::move(entryId));
     try {
         if (firstPositions_.insert(current).second)
@@ -218,6 +220,7 @@ std::size_t MatchEngine::AddItem(const ExaminedItem& item, MatchHost& host)
     nextSame_.push_back(kNone);
     hasRow_.push_back(false);
     inDestination_.push_back(item.inDestination);
+    folder_.push_back(item.folder);
 
     if (key == kNone)
         return current;
@@ -287,7 +290,7 @@ void MatchEngine::AddRow(std::size_t position, RowRole role, MatchHost& host)
 
     RowContent content;
     try {
-        host.FillRow(EntryIDList[position], role, content);
+        host.FillRow(EntryIDList[position], folder_[position], role, content);
     } catch (const std::exception& error) {
         host.Failed(error, role == RowRole::Earlier ? MatchFailure::EarlierRow : MatchFailure::CurrentRow);
     }
@@ -295,6 +298,8 @@ void MatchEngine::AddRow(std::size_t position, RowRole role, MatchHost& host)
         rows_.AddSubItem(id, std::move(text));
     if (content.entryId)
         rows_.SetEntryId(id, std::move(*content.entryId));
+    if (!content.storeId.empty())
+        rows_.SetStoreId(id, std::move(content.storeId));
 }
 
 void MatchEngine::Resync()

@@ -59,6 +59,7 @@ struct ExaminedItem {
     std::int32_t size = 0;
     bool comparable = true;   // false for "notsupported": stored, never matched
     bool inDestination = false; // in a folder that processing moves duplicates to
+    std::uint32_t folder = 0;   // the search's own number for the item's folder, handed back to FillRow
 };
 
 // What filling a row produced: the subject, then the folder path, then the identifier read
@@ -66,6 +67,7 @@ struct ExaminedItem {
 struct RowContent {
     std::vector<std::wstring> subItems;
     std::optional<std::wstring> entryId;
+    std::wstring storeId; // of the item's folder, when known
 };
 
 // Supplied by the search that drives the engine. Any of these may throw; the engine catches
@@ -77,8 +79,9 @@ public:
     virtual OriginalRule Rule() = 0;
     // A further condition on an equal key (the fast search's body check); false is no match.
     virtual bool Confirm(std::size_t earlierPosition) { (void)earlierPosition; return true; }
-    // Fetches the item again by entryId and fills its new row.
-    virtual void FillRow(const std::wstring& entryId, RowRole role, RowContent& row) = 0;
+    // Fetches the item again by entryId (examined in the search's folder number `folder`)
+    // and fills its new row.
+    virtual void FillRow(const std::wstring& entryId, std::uint32_t folder, RowRole role, RowContent& row) = 0;
     virtual void Failed(const std::exception& error, MatchFailure where) = 0;
 };
 
@@ -119,6 +122,7 @@ public:
     const std::wstring& EntryID(std::size_t position) const { return EntryIDList.at(position); }
     Mark MarkAt(std::size_t position) const { return MarkList.at(position); }
     std::int32_t SizeAt(std::size_t position) const { return SizeList.at(position); }
+    std::uint32_t FolderAt(std::size_t position) const { return folder_.at(position); }
 
     static std::wstring Caption(Mark mark);
 
@@ -169,6 +173,7 @@ private:
     std::vector<Mark> MarkList;
     std::vector<std::int32_t> SizeList;
     std::vector<bool> inDestination_;   // in step with the four lists
+    std::vector<std::uint32_t> folder_;  // likewise
 
     // Distinct keys of the scope, one after the other in keyText_.
     std::string keyText_;

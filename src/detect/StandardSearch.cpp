@@ -15,6 +15,7 @@
 #include "folders/FolderPath.h"
 #include "folders/FolderTree.h"
 #include "platform/ComError.h"
+#include "platform/OutlookLookup.h"
 #include "platform/Sha256.h"
 
 namespace gleaner {
@@ -23,6 +24,8 @@ namespace {
 
 constexpr wchar_t kSearchingIn[] = L"Searching for duplicates in ";
 constexpr wchar_t kFolderFailed[] = L" line 220";
+// What Outlook answers a call that its guard's prompt refused.
+constexpr HRESULT kGuardRefusal = static_cast<HRESULT>(0x80040102); // MAPI_E_NOT_SUPPORTED
 
 void Log(const std::exception& error, std::wstring_view location)
 {
@@ -49,12 +52,14 @@ bool CloseRequested(const SearchSurface& s)
 // is the item's key.
 class StandardSearch {
 public:
-    explicit StandardSearch(SearchRun& run) : run_(run), s_(run.Surface()), host_(*s_.nameSpace, run.Rule()) {}
+    explicit StandardSearch(SearchRun& run) : run_(run), s_(run.Surface()), host_(*s_.nameSpace, run) {}
 
-    void SearchFolder(const std::wstring& entryId)
+    void SearchFolder(const FolderTree::Node& node)
     {
         if (s_.profiles().sameFolder()) s_.lists->ClearLists();
-        Dispatch folder = s_.nameSpace->callObject(L"GetFolderFromID", entryId);
+        Dispatch folder = FolderFromId(*s_.nameSpace, node.entryId, node.storeId);
+        const std::uint32_t folderNumber = host_.AddFolder(node.storeId);
+        const bool inDestination = run_.InDestination(node);
         run_.ShowFolder(GetFolderPath(folder));
         // One collection for the whole folder; the count is read once.
         Dispatch items = folder.getObject(L"Items");
@@ -62,7 +67,10 @@ public:
         run_.StartProgress(count);
         for (std::int32_t position = 1; position <= count; ++position) {
             if (!run_.NextItem()) return;
-            run_.AddItem(ExamineItem(items, position), host_);
+            ExaminedItem examined = ExamineItem(items, position);
+            examined.folder = folderNumber;
+            examined.inDestination = inDestination;
+            run_.AddItem(examined, host_);
         }
     }
 
@@ -126,17 +134,47 @@ void ProcessPendingMessages(HWND dialogWindow)
     }
 }
 
-void SearchMatchHost::FillRow(const std::wstring& entryId, RowRole, RowContent& row)
+const wchar_t kGuardRefusedText[] =
+    L"Outlook did not allow Gleaner to read your items, so the search was stopped.\r\n\r\n"
+    L"To search, start the search again and allow access when Outlook asks whether to allow it, "
+    L"or ask your administrator to allow programmatic access in Outlook's Trust Center.";
+
+bool IsGuardRefusal(const std::exception& error) noexcept
 {
-    Dispatch item = nameSpace_.callObject(L"GetItemFromID", entryId);
+    const auto* com = dynamic_cast<const ComError*>(&error);
+    return com && com->code() == kGuardRefusal;
+}
+
+SearchMatchHost::SearchMatchHost(const Dispatch& nameSpace, SearchRun& run)
+    : nameSpace_(nameSpace), run_(run), rule_(run.Rule())
+{
+}
+
+std::uint32_t SearchMatchHost::AddFolder(const std::wstring& storeId)
+{
+    folderStores_.push_back(storeId);
+    return static_cast<std::uint32_t>(folderStores_.size() - 1);
+}
+
+void SearchMatchHost::FillRow(const std::wstring& entryId, std::uint32_t folder, RowRole, RowContent& row)
+{
+    const std::wstring& storeId = StoreOf(folder);
+    Dispatch item = ItemFromId(nameSpace_, entryId, storeId);
     row.subItems.push_back(item.get(L"Subject").toText());
     row.subItems.push_back(GetFolderPath(item.getObject(L"Parent")));
     row.entryId = item.get(L"EntryID").toText();
+    row.storeId = storeId;
 }
 
 void SearchMatchHost::Failed(const std::exception& error, MatchFailure where)
 {
-    Log(error, LocationText(where));
+    run_.Failed(error, LocationText(where));
+}
+
+void SearchRun::Failed(const std::exception& error, std::wstring_view location)
+{
+    Log(error, location);
+    if (IsGuardRefusal(error)) guardRefused_ = true;
 }
 
 SearchRun::SearchRun(const SearchSurface& s) : s_(s)
@@ -155,24 +193,31 @@ SearchRun::SearchRun(const SearchSurface& s) : s_(s)
     rule_.newestCreationTime = buttons.newestCreationTime;
     rule_.smallestSize = buttons.smallestSize;
     rule_.largestSize = buttons.largestSize;
+    // Likewise the folders duplicates go to: a change of the box during the search changes nothing.
+    destinations_.emplace(*s.nameSpace, *s.tree, s.moveFolderPath ? s.moveFolderPath() : std::wstring());
 }
 
-void SearchRun::Run(const std::function<void(const std::wstring& folderEntryId)>& searchFolder)
+bool SearchRun::InDestination(const FolderTree::Node& node)
+{
+    return destinations_->Contains(node);
+}
+
+void SearchRun::Run(const std::function<void(const FolderTree::Node& node)>& searchFolder)
 {
     try {
         // The nodes as they stand now; each tick is read when the walk reaches its node.
         const std::vector<FolderTree::Node> nodes = s_.tree->Nodes();
         for (const FolderTree::Node& node : nodes) {
-            // A window that is closing opens nothing more.
-            if (CloseRequested(s_)) break;
+            // A window that is closing opens nothing more, nor does a search Outlook refused.
+            if (CloseRequested(s_) || guardRefused_) break;
             if (s_.tree->NodeState(node.item) != FolderTree::kTicked) continue;
             try {
-                searchFolder(node.entryId);
+                searchFolder(node);
             } catch (const std::exception& error) {
                 // Rows stay in step with the lists also after a failed item.
                 s_.lists->Resync();
                 ShowRows(s_);
-                Log(error, kFolderFailed);
+                Failed(error, kFolderFailed);
             }
         }
     } catch (...) {
@@ -196,7 +241,7 @@ void SearchRun::StartProgress(std::int32_t itemCount)
 bool SearchRun::NextItem()
 {
     s_.progress->Step();
-    if (!*s_.cancelRequested) return true;
+    if (!*s_.cancelRequested && !guardRefused_) return true;
     s_.lists->Resync();
     ShowRows(s_);
     return false;
@@ -222,14 +267,19 @@ void SearchRun::Finish()
     s_.progress->SetStatusText(FoundSummary(rows));
     if (rows > 0 && s_.focusFirstRow) s_.focusFirstRow();
     // A window that is closing shows nothing more.
-    if (*s_.showFoundMessage && !CloseRequested(s_)) ShowFoundHint(s_.owner, rows, *s_.showFoundMessage);
+    if (CloseRequested(s_)) return;
+    // A refusal is said instead of the hint: no options would have found more.
+    if (guardRefused_)
+        Prompts().Message(s_.owner, kGuardRefusedText, kGuardRefusedCaption, MB_OK | MB_ICONWARNING);
+    else if (*s_.showFoundMessage)
+        ShowFoundHint(s_.owner, rows, *s_.showFoundMessage);
 }
 
 void RunStandardSearch(const SearchSurface& s)
 {
     SearchRun run(s);
     StandardSearch search(run);
-    run.Run([&search](const std::wstring& folderEntryId) { search.SearchFolder(folderEntryId); });
+    run.Run([&search](const FolderTree::Node& node) { search.SearchFolder(node); });
 }
 
 } // namespace gleaner

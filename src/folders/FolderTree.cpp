@@ -7,6 +7,7 @@
 #include "app/ErrorLog.h"
 #include "folders/FolderImages.h"
 #include "platform/ComError.h"
+#include "platform/OutlookLookup.h"
 
 namespace gleaner {
 
@@ -90,6 +91,8 @@ void FolderTree::AddFolderNodes(NodeData* parent, const Dispatch& folders)
             NodeData& node = nodeData_.emplace_back();
             node.name = std::move(name);
             node.entryId = std::move(entryId);
+            // Every folder of a store has the store's identifier: read once, at the top.
+            node.storeId = parent ? parent->storeId : TryStoreId(folder);
             node.level = parent ? parent->level + 1 : 0;
             (parent ? parent->children : roots_).push_back(&node);
             node.image = ImageIndexFor(folder.get(L"DefaultItemType").toInt());
@@ -209,7 +212,7 @@ std::vector<FolderTree::Node> FolderTree::Nodes() const
         {
             for (const NodeData* node : siblings) {
                 if (!node->item) continue;
-                out.push_back({node->item, node->entryId, node->state == kTicked, node->level, node->name});
+                out.push_back({node->item, node->entryId, node->storeId, node->state == kTicked, node->level, node->name});
                 Visit(node->children);
             }
         }

@@ -42,6 +42,7 @@ public:
     struct Node {
         HTREEITEM item;
         std::wstring entryId;
+        std::wstring storeId; // empty when it could not be read
         bool ticked;
         int level; // 0 for a top-level folder
         std::wstring name;
@@ -65,6 +66,7 @@ private:
     struct NodeData {
         std::wstring name;
         std::wstring entryId;
+        std::wstring storeId;
         int image = 1;
         int state = kUnticked;
         int level = 0;

@@ -9,6 +9,7 @@
 #include "folders/FolderPath.h"
 #include "folders/FolderTree.h"
 #include "platform/ComError.h"
+#include "platform/OutlookLookup.h"
 
 namespace gleaner {
 
@@ -42,9 +43,9 @@ Dispatch FindMoveFolder(const Dispatch& nameSpace, const FolderTree& tree, const
     Dispatch found;
     for (const FolderTree::Node& node : tree.Nodes()) {
         try {
-            Dispatch folder = nameSpace.callObject(L"GetFolderFromID", node.entryId);
+            Dispatch folder = FolderFromId(nameSpace, node.entryId, node.storeId);
             if (GetFolderPath(folder) != path) continue;
-            found = nameSpace.callObject(L"GetFolderFromID", node.entryId);
+            found = FolderFromId(nameSpace, node.entryId, node.storeId);
         } catch (const std::exception& error) {
             Log(error, kFolderFailed);
         }
@@ -93,7 +94,7 @@ public:
             if (!row.ticked) continue;
             if (StopRequested(s_)) break;
             try {
-                ProcessRow(row.entryId.value_or(std::wstring()));
+                ProcessRow(row.entryId.value_or(std::wstring()), row.storeId);
                 ++done;
                 s_.progress->Step();
                 if (s_.processMessages)
@@ -108,9 +109,9 @@ public:
     }
 
 private:
-    void ProcessRow(const std::wstring& entryId)
+    void ProcessRow(const std::wstring& entryId, const std::wstring& storeId)
     {
-        Dispatch item = s_.nameSpace->callObject(L"GetItemFromID", entryId);
+        Dispatch item = ItemFromId(*s_.nameSpace, entryId, storeId);
         switch (ChooseRemoveAction(s_.removeButtons())) {
         case RemoveAction::ModifySubject: {
             const std::wstring subject = item.get(L"Subject").toText();

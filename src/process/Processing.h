@@ -35,8 +35,6 @@ struct ProcessSurface : WorkSurface {
     // Read at each ticked row: a change during the run applies from the next row on.
     std::function<RemoveButtons()> removeButtons;
     std::function<std::wstring()> subjectMark; // Edit2
-    // Read once, when the move-to folder is looked up.
-    std::function<std::wstring()> moveFolderPath; // Edit1
 };
 
 // Runs one whole processing run (Button1Click's work). The closing steps run whatever

@@ -6,6 +6,7 @@
 #include "app/AppException.h"
 #include "app/ErrorLog.h"
 #include "platform/ComError.h"
+#include "platform/OutlookLookup.h"
 #include "results/Preview.h"
 
 namespace gleaner {
@@ -22,7 +23,8 @@ constexpr wchar_t kSelfProperty[] = L"GleanerResultList";
 Dispatch ItemOfRow(const Dispatch& nameSpace, const ResultRow& row)
 {
     // A row whose filling failed before its identifier was read fails here, as any unknown one.
-    return nameSpace.callObject(L"GetItemFromID", row.entryId.value_or(std::wstring()), Variant());
+    const Variant noStore;
+    return ItemFromId(nameSpace, row.entryId.value_or(std::wstring()), row.storeId, &noStore);
 }
 
 void LogWith(const std::exception& error, const wchar_t* location) { LogError(ExceptionMessage(error) + location); }

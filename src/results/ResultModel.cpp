@@ -25,7 +25,7 @@ ResultModel::ResultModel(TextComparer compare) : compare_(std::move(compare))
 RowId ResultModel::Append(std::wstring caption, bool ticked)
 {
     const auto id = static_cast<RowId>(rows_.size());
-    rows_.push_back(ResultRow{std::move(caption), ticked, {}, std::nullopt});
+    rows_.push_back(ResultRow{std::move(caption), ticked, {}, std::nullopt, {}});
     order_.push_back(id);
     return id;
 }

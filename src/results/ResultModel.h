@@ -23,6 +23,7 @@ struct ResultRow {
     bool ticked = false;
     std::vector<std::wstring> subItems;   // 0: subject, 1: folder path
     std::optional<std::wstring> entryId;
+    std::wstring storeId;                 // the store of the item's folder; empty when unknown
 };
 
 // Rows keep a stable identity (their RowId, in the order they were added) while the user
@@ -60,6 +61,7 @@ public:
     void AddSubItem(RowId id, std::wstring text);
     // A row's identifier is given once, when its item has been fetched.
     void SetEntryId(RowId id, std::wstring entryId);
+    void SetStoreId(RowId id, std::wstring storeId) { rows_.at(id).storeId = std::move(storeId); }
     void SetCaption(RowId id, std::wstring caption);
     void SetTicked(RowId id, bool ticked);
     // Removes every row; the sort-direction flags stay.

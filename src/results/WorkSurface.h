@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "platform/Dispatch.h"
 #include "results/Progress.h"
@@ -30,6 +31,8 @@ struct WorkSurface {
     std::function<bool()> closeRequested;
     // Hands the window its pending messages; by default this thread's queue is drained.
     std::function<void()> processMessages;
+    // The "Move to folder" box (Edit1), read once when a run starts.
+    std::function<std::wstring()> moveFolderPath;
 };
 
 } // namespace gleaner

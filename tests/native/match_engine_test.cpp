@@ -33,7 +33,7 @@ struct SimpleHost : gleaner::MatchHost {
     std::vector<std::wstring> failures;
 
     OriginalRule Rule() override { return rule; }
-    void FillRow(const std::wstring& entryId, RowRole, RowContent& row) override
+    void FillRow(const std::wstring& entryId, std::uint32_t, RowRole, RowContent& row) override
     {
         row.subItems.push_back(L"Subject of " + entryId);
         row.subItems.push_back(L"\\Store\\Inbox");
@@ -248,9 +248,9 @@ TEST(MatchEngine, ResyncFindsIdentifiersIgnoringCase)
 {
     // The row's identifier comes from the fetched item; here it differs in case from the list.
     struct LowerCaseHost : SimpleHost {
-        void FillRow(const std::wstring& entryId, RowRole role, RowContent& row) override
+        void FillRow(const std::wstring& entryId, std::uint32_t folder, RowRole role, RowContent& row) override
         {
-            SimpleHost::FillRow(entryId, role, row);
+            SimpleHost::FillRow(entryId, folder, role, row);
             if (entryId == L"AB01")
                 row.entryId = L"ab01";
         }
@@ -279,13 +279,13 @@ TEST(MatchEngine, FailuresAreReportedWhereTheyHappen)
                 throw std::runtime_error("The item is not available.");
             return true;
         }
-        void FillRow(const std::wstring& entryId, RowRole role, RowContent& row) override
+        void FillRow(const std::wstring& entryId, std::uint32_t folder, RowRole role, RowContent& row) override
         {
             if (entryId == L"B") {
                 row.subItems.push_back(L"Subject of B");
                 throw std::runtime_error("Parent failed.");
             }
-            SimpleHost::FillRow(entryId, role, row);
+            SimpleHost::FillRow(entryId, folder, role, row);
         }
     } host;
     ResultModel rows{PlainCompare};
@@ -382,9 +382,10 @@ struct ScriptedHost : gleaner::MatchHost {
             throw std::runtime_error("body unreadable");
         return roll > 2;
     }
-    void FillRow(const std::wstring& entryId, RowRole role, RowContent& row) override
+    void FillRow(const std::wstring& entryId, std::uint32_t folder, RowRole role, RowContent& row) override
     {
-        log.push_back("fill " + std::string(entryId.begin(), entryId.end()) + (role == RowRole::Earlier ? " j" : " c"));
+        log.push_back("fill " + std::string(entryId.begin(), entryId.end()) + (role == RowRole::Earlier ? " j" : " c") +
+                      " in " + std::to_string(folder));
         const int roll = Roll(40);
         if (roll == 0)
             throw std::runtime_error("fetch failed");
@@ -490,9 +491,10 @@ void RunRandomSearch(unsigned seed)
             if (roll(20) == 0)
                 size = roll(2) ? INT_MAX : INT_MIN;
             const bool inDestination = roll(6) == 0;
-            ref.Examine(id, key, size, refHost, inDestination);
+            const auto folder = static_cast<std::uint32_t>(roll(5));
+            ref.Examine(id, key, size, refHost, inDestination, folder);
             engine.AddItem(
-                ExaminedItem{id, key, static_cast<std::int32_t>(size), key != "notsupported", inDestination},
+                ExaminedItem{id, key, static_cast<std::int32_t>(size), key != "notsupported", inDestination, folder},
                 engineHost);
         } else if (action < 86) {
             ref.ClearLists();       // next folder, same-folder option on

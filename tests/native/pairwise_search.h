@@ -5,6 +5,7 @@
 #include "detect/MatchEngine.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ public:
     std::vector<std::wstring> SizeList;   // decimal, as the lists keep it
     std::vector<bool> inDestination;      // beside the lists: where duplicates are put
     std::vector<bool> metAgain;           // beside the lists: never compared either way
+    std::vector<std::uint32_t> folders;   // beside the lists: the folder number given back to FillRow
     std::vector<Row> rows;
 
     void ClearLists()
@@ -48,13 +50,14 @@ public:
         SizeList.clear();
         inDestination.clear();
         metAgain.clear();
+        folders.clear();
     }
 
     // One examined item: its entries, then a comparison with every stored signature.
     // Signature "notsupported" never matches, and neither does an item whose identifier was
     // examined before in the scope.
     void Examine(const std::wstring& entryId, const std::string& signature, int size, gleaner::MatchHost& host,
-                 bool inDest = false)
+                 bool inDest = false, std::uint32_t folder = 0)
     {
         bool seenBefore = false;
         for (const std::wstring& earlier : EntryIDList)
@@ -64,6 +67,7 @@ public:
         SizeList.push_back(std::to_wstring(size));
         inDestination.push_back(inDest);
         metAgain.push_back(seenBefore);
+        folders.push_back(folder);
         const std::size_t c = EntryIDList.size() - 1;
         for (std::size_t j = 0; j < SignatureList.size() && !seenBefore; ++j) {
             if (metAgain[j])
@@ -140,7 +144,7 @@ private:
         rows.push_back(Row{MarkList[p], MarkList[p] == L"c", {}, std::nullopt});
         gleaner::RowContent content;
         try {
-            host.FillRow(EntryIDList[p], role, content);
+            host.FillRow(EntryIDList[p], folders[p], role, content);
         } catch (const std::exception& error) {
             host.Failed(error, role == gleaner::RowRole::Earlier ? gleaner::MatchFailure::EarlierRow
                                                                  : gleaner::MatchFailure::CurrentRow);

@@ -217,8 +217,9 @@ TEST(StandardSearch, CancelKeepsTheRowsAndExaminesNothingMore)
     EXPECT_TRUE(h.rows.At(0).ticked);
     EXPECT_TRUE(h.cancelRequested); // until the next run clears it
     // The later folders are still opened and named, and none of their items is read (the
-    // store's own folder comes first).
-    EXPECT_EQ(h.Calls(L"GetFolderFromID"), 4);
+    // store's own folder comes first; it is also opened once more to find the store's
+    // Deleted Items).
+    EXPECT_EQ(h.Calls(L"GetFolderFromID"), 4 + 1);
     EXPECT_EQ(h.Calls(L"Item"), 3);
     EXPECT_EQ(h.Status(1), L"2 duplicated items found.");
     EXPECT_TRUE(::IsWindowEnabled(h.searchButton));
@@ -318,7 +319,8 @@ TEST(StandardSearch, HintAnswersSetTheFlag)
 }
 
 // Per item: Item, EntryID, Size, MessageClass and the ticked properties, one read each;
-// per folder: GetFolderFromID, Items and Count once; per row: the fetch and its three reads.
+// per folder: GetFolderFromID, Items and Count once; per row: the fetch and its three reads;
+// per store, once a search reads its first folder: its top folder, to find its Deleted Items.
 TEST(StandardSearch, CallsPerItem)
 {
     SearchHarness h(Profile(Mails({"A", "B", "C", "A"}), Mails({"D", "E"})));
@@ -327,8 +329,8 @@ TEST(StandardSearch, CallsPerItem)
     h.ResetCounts();
     h.Run();
     ASSERT_EQ(h.rows.size(), 2u);
-    const long items = 6, folders = 4, rows = 2; // the store's own folder is searched too
-    EXPECT_EQ(h.Calls(L"GetFolderFromID"), folders);
+    const long items = 6, folders = 4, rows = 2, stores = 1; // the store's own folder is searched too
+    EXPECT_EQ(h.Calls(L"GetFolderFromID"), folders + stores);
     EXPECT_EQ(h.Calls(L"Items"), folders);
     EXPECT_EQ(h.Calls(L"Count"), folders);
     EXPECT_EQ(h.Calls(L"Item"), items);
@@ -353,7 +355,7 @@ TEST(StandardSearch, ClosingTheWindowSkipsEverythingLeft)
     h.ResetCounts();
     h.Run();
     EXPECT_EQ(h.Rows(), (Rows{L"n A", L"c A"}));
-    EXPECT_EQ(h.Calls(L"GetFolderFromID"), 2); // the store's folder, then Inbox
+    EXPECT_EQ(h.Calls(L"GetFolderFromID"), 2 + 1); // the store's folder (twice: its Deleted Items), Inbox
     EXPECT_TRUE(h.hints.shown.empty());
     EXPECT_TRUE(::IsWindowEnabled(h.searchButton));
     EXPECT_EQ(h.Status(1), L"2 duplicated items found.");
