@@ -24,8 +24,11 @@ namespace {
 
 constexpr wchar_t kSearchingIn[] = L"Searching for duplicates in ";
 constexpr wchar_t kFolderFailed[] = L" line 220";
-// What Outlook answers a call that its guard's prompt refused.
-constexpr HRESULT kGuardRefusal = static_cast<HRESULT>(0x80040102); // MAPI_E_NOT_SUPPORTED
+constexpr wchar_t kSortFailed[] = L" line 214";
+// What Outlook answers a call that its guard's prompt refused: MAPI_E_NOT_SUPPORTED, which some
+// versions hand on through automation as E_ABORT ("Operation aborted").
+constexpr HRESULT kGuardRefusal = static_cast<HRESULT>(0x80040102);
+constexpr HRESULT kGuardAborted = E_ABORT;
 
 void Log(const std::exception& error, std::wstring_view location)
 {
@@ -61,8 +64,16 @@ public:
         const std::uint32_t folderNumber = host_.AddFolder(node.storeId);
         const bool inDestination = run_.InDestination(node);
         run_.ShowFolder(GetFolderPath(folder));
-        // One collection for the whole folder; the count is read once.
+        // One collection for the whole folder; the count is read once. Outlook keeps a folder's
+        // items in no particular order (cached Exchange folders give the newest first), while
+        // the creation-time rules take the order of examination for the order of creation.
         Dispatch items = folder.getObject(L"Items");
+        try {
+            items.call(L"Sort", L"[CreationTime]");
+        } catch (const std::exception& error) {
+            if (IsGuardRefusal(error)) throw;
+            run_.Failed(error, kSortFailed);
+        }
         const std::int32_t count = items.get(L"Count").toInt();
         run_.StartProgress(count);
         for (std::int32_t position = 1; position <= count; ++position) {
@@ -142,7 +153,7 @@ const wchar_t kGuardRefusedText[] =
 bool IsGuardRefusal(const std::exception& error) noexcept
 {
     const auto* com = dynamic_cast<const ComError*>(&error);
-    return com && com->code() == kGuardRefusal;
+    return com && (com->code() == kGuardRefusal || com->code() == kGuardAborted);
 }
 
 SearchMatchHost::SearchMatchHost(const Dispatch& nameSpace, SearchRun& run)

@@ -73,8 +73,8 @@ void RunStandardSearch(const SearchSurface& surface);
 // Told when Outlook's guard refused access to the items (its prompt answered "No").
 inline constexpr wchar_t kGuardRefusedCaption[] = L"Gleaner";
 extern const wchar_t kGuardRefusedText[];
-// True for the failure Outlook gives a call its guard refused (MAPI_E_NOT_SUPPORTED), whatever
-// the language of its message.
+// True for the failure Outlook gives a call its guard refused (MAPI_E_NOT_SUPPORTED, or E_ABORT),
+// whatever the language of its message.
 bool IsGuardRefusal(const std::exception& error) noexcept;
 
 // The texts of the summary and the hint dialog.

@@ -35,7 +35,11 @@ struct HintShown {
 // Answers the hint as a test tells it to.
 class HintPrompter final : public gleaner::Prompter {
 public:
-    int Message(HWND, const std::wstring&, const std::wstring&, UINT) override { return IDOK; }
+    int Message(HWND, const std::wstring& text, const std::wstring&, UINT) override
+    {
+        messages.push_back(text);
+        return IDOK;
+    }
     int CheckedMessage(HWND, const std::wstring& text, const std::wstring& caption, const std::wstring& checkBox,
                        bool& checked) override
     {
@@ -44,6 +48,7 @@ public:
         return button;
     }
     std::vector<HintShown> shown;
+    std::vector<std::wstring> messages; // the plain message boxes
     int button = IDOK;
     bool tick = false;
 };
