@@ -15,7 +15,8 @@ log() { printf '[deps] %s\n' "$*"; }
 packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 xvfb
           libgtest-dev googletest nlohmann-json3-dev dpkg-dev locales
           x11-apps x11-utils imagemagick nsis fp-utils
-          clang libclang-rt-14-dev) # clang with libFuzzer for tests/fuzz
+          clang libclang-rt-14-dev    # clang with libFuzzer for tests/fuzz
+          mingw-w64-tools libwine-dev) # widl and the .idl files it imports, for the stand-in's type library
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -39,6 +39,7 @@ int DefaultFolderRole(int kind, std::wstring& role)
 class NameSpaceObject : public Object {
 public:
     NameSpaceObject(std::shared_ptr<Session> s, IDispatch* app) : Object(std::move(s), app) {}
+    ClassId classId() const override { return ClassId::NameSpace; }
 
 protected:
     // No Name: reading it fails, as Outlook's NameSpace does.
@@ -97,6 +98,7 @@ protected:
 class AddInObject : public Object {
 public:
     AddInObject(std::shared_ptr<Session> s, IDispatch* app, size_t index) : Object(std::move(s), app), index_(index) {}
+    ClassId classId() const override { return ClassId::AddIn; }
 
 protected:
     bool has(int id) const override
@@ -130,6 +132,7 @@ private:
 class AddInsObject : public Object {
 public:
     using Object::Object;
+    ClassId classId() const override { return ClassId::AddIns; }
 
 protected:
     bool has(int id) const override
@@ -170,13 +173,15 @@ protected:
 class ControlObject : public Object {
 public:
     using Object::Object;
+    ClassId classId() const override { return ClassId::Control; }
 
 protected:
     bool counted() const override { return false; }
     bool has(int id) const override
     {
         static const MemberSet members{M_CallCount, M_ResetCounts, M_PickFolderAnswer, M_DisplayLog, M_DisplayCount,
-                                       M_SecurityPrompts, M_SecurityGuard, M_ProfilePath, M_DisconnectAfter};
+                                       M_SecurityPrompts, M_SecurityGuard, M_ProfilePath, M_DisconnectAfter,
+                                       M_RoundTrips, M_TypeInfo};
         return members.has(id);
     }
     void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
@@ -184,14 +189,10 @@ protected:
         Session& s = session();
         switch (id) {
         case M_CallCount: {
-            int member = FindMember(args.text(0));
-            unsigned long long n = member >= 0 && static_cast<size_t>(member) < s.counts.size()
-                                       ? s.counts[static_cast<size_t>(member)]
-                                       : 0;
-            result = gleaner::Variant(static_cast<long>(n));
+            result = gleaner::Variant(static_cast<long>(s.trips.invokes(FindMember(args.text(0)))));
             break;
         }
-        case M_ResetCounts: s.counts.assign(s.counts.size(), 0); break;
+        case M_ResetCounts: s.trips.reset(); break;
         case M_PickFolderAnswer:
             if (IsPut(flags)) {
                 const gleaner::Variant& v = args.value();
@@ -227,6 +228,16 @@ protected:
             if (IsPut(flags)) s.disconnectAfter = args.value().toInt();
             else result = gleaner::Variant(static_cast<long>(s.disconnectAfter));
             break;
+        case M_RoundTrips: {
+            const bool byMember = args.present(1);
+            const std::wstring member = byMember ? args.text(1) : std::wstring();
+            result = gleaner::Variant(static_cast<long>(s.trips.count(args.text(0), byMember ? &member : nullptr)));
+            break;
+        }
+        case M_TypeInfo:
+            if (IsPut(flags)) s.typeInfo = args.value().toBool();
+            else result = gleaner::Variant(s.typeInfo);
+            break;
         }
     }
 };
@@ -234,6 +245,7 @@ protected:
 class ApplicationObject : public Object {
 public:
     explicit ApplicationObject(std::shared_ptr<Session> s) : Object(std::move(s), nullptr) {}
+    ClassId classId() const override { return ClassId::Application; }
 
 protected:
     bool has(int id) const override

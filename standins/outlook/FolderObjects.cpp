@@ -52,6 +52,7 @@ void Table(Folder& folder, const std::wstring& columnText, gleaner::Variant& res
 class ItemsObject : public Object {
 public:
     ItemsObject(std::shared_ptr<Session> s, IDispatch* app, Folder* folder) : Object(std::move(s), app), folder_(folder) {}
+    ClassId classId() const override { return ClassId::Items; }
 
 protected:
     bool has(int id) const override
@@ -88,6 +89,7 @@ class FoldersObject : public Object {
 public:
     // `owner` null: the NameSpace's collection of top-level folders.
     FoldersObject(std::shared_ptr<Session> s, IDispatch* app, Folder* owner) : Object(std::move(s), app), owner_(owner) {}
+    ClassId classId() const override { return ClassId::Folders; }
 
 protected:
     bool has(int id) const override
@@ -141,6 +143,7 @@ private:
 class FolderObject : public Object {
 public:
     FolderObject(std::shared_ptr<Session> s, IDispatch* app, Folder* folder) : Object(std::move(s), app), folder_(folder) {}
+    ClassId classId() const override { return ClassId::Folder; }
     Folder* folder() const { return folder_; }
 
 protected:

@@ -61,6 +61,23 @@ int ClassNumber(Kind kind)
     }
 }
 
+// The interface Outlook describes an item of this kind with.
+ClassId ItemClass(Kind kind)
+{
+    switch (kind) {
+    case Kind::Mail: return ClassId::MailItem;
+    case Kind::Appointment: return ClassId::AppointmentItem;
+    case Kind::Contact: return ClassId::ContactItem;
+    case Kind::Journal: return ClassId::JournalItem;
+    case Kind::Note: return ClassId::NoteItem;
+    case Kind::Task: return ClassId::TaskItem;
+    case Kind::Meeting: return ClassId::MeetingItem;
+    case Kind::Post: return ClassId::PostItem;
+    case Kind::DistList: return ClassId::DistListItem;
+    default: return ClassId::ReportItem;
+    }
+}
+
 bool IsGuarded(int id)
 {
     switch (id) {
@@ -76,6 +93,7 @@ public:
         : Object(std::move(s), app), item_(std::move(item)), index_(index)
     {
     }
+    ClassId classId() const override { return ClassId::Attachment; }
 
 protected:
     bool has(int id) const override
@@ -112,6 +130,7 @@ public:
         : Object(std::move(s), app), item_(std::move(item))
     {
     }
+    ClassId classId() const override { return ClassId::Attachments; }
 
 protected:
     bool has(int id) const override
@@ -150,6 +169,7 @@ public:
           members_(&ItemMembers(kind_))
     {
     }
+    ClassId classId() const override { return ItemClass(kind_); }
 
 protected:
     bool has(int id) const override

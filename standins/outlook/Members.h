@@ -1,6 +1,7 @@
 #pragma once
-// Every member name the stand-in knows, with one DISPID per name for all classes, so a
-// client that caches DISPIDs per name can never confuse two classes.
+// Every member name the stand-in knows, each with one id of the stand-in's own. The DISPIDs a
+// client sees come from each class's interface in the type library (TypeLibrary.h), and a name
+// may have different DISPIDs in different classes, as in Outlook.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -30,7 +31,7 @@ namespace standin {
     X(StartDate) X(DueDate) X(Owner) X(TotalWork) X(ActualWork) X(Complete) X(Status) X(PercentComplete)    \
     X(DateCompleted) X(ContactNames)                                                                         \
     X(CallCount) X(ResetCounts) X(PickFolderAnswer) X(DisplayLog) X(DisplayCount) X(SecurityPrompts)        \
-    X(SecurityGuard) X(ProfilePath) X(DisconnectAfter)
+    X(SecurityGuard) X(ProfilePath) X(DisconnectAfter) X(RoundTrips) X(TypeInfo)
 
 enum Member : int {
 #define STANDIN_ENUM(name) M_##name,

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "CountingTypeInfo.h"
 #include "Objects.h"
 
 namespace standin {
@@ -9,6 +10,14 @@ namespace standin {
 namespace {
 
 std::atomic<long> g_objects{0};
+
+std::wstring HexCode(HRESULT hr)
+{
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    std::wstring text = L"0x";
+    for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(static_cast<unsigned long>(hr) >> shift) & 0xF];
+    return text;
+}
 
 } // namespace
 
@@ -22,6 +31,7 @@ std::shared_ptr<Session> AcquireSession()
     std::lock_guard<std::mutex> guard(lock);
     if (auto alive = current.lock()) return alive;
     auto session = std::make_shared<Session>();
+    const TypeLibrary& types = TypeLibrary::Instance();
     wchar_t buffer[MAX_PATH * 2] = {};
     DWORD length = ::GetEnvironmentVariableW(L"OUTLOOK_STANDIN_PROFILE", buffer, MAX_PATH * 2);
     if (length == 0 || length >= MAX_PATH * 2) {
@@ -37,6 +47,10 @@ std::shared_ptr<Session> AcquireSession()
             session->profile = std::make_unique<Profile>();
         }
     }
+    if (!types.ok() && session->loadError.empty()) {
+        session->loadError =
+            L"Outlook stand-in: its type library could not be loaded (" + HexCode(types.loadResult()) + L").";
+    }
     current = session;
     return session;
 }
@@ -49,13 +63,23 @@ void CheckFault(const FailMap& fail, std::wstring_view name)
     if (const std::wstring* message = FindFault(fail, name)) throw Fault{*message};
 }
 
+LiveObject::LiveObject() { ++g_objects; }
+LiveObject::~LiveObject() { --g_objects; }
+
 Object::Object(std::shared_ptr<Session> session, IDispatch* application)
     : session_(std::move(session)), application_(application)
 {
-    ++g_objects;
 }
 
-Object::~Object() { --g_objects; }
+Object::~Object() = default;
+
+const TypeLibrary::Interface& Object::type() const
+{
+    if (!type_) type_ = &TypeLibrary::Instance().of(classId());
+    return *type_;
+}
+
+bool Object::hasTypeInfo() const { return type().info && (!counted() || session_->typeInfo); }
 
 HRESULT STDMETHODCALLTYPE Object::QueryInterface(REFIID iid, void** out)
 {
@@ -72,7 +96,11 @@ HRESULT STDMETHODCALLTYPE Object::QueryInterface(REFIID iid, void** out)
 ULONG STDMETHODCALLTYPE Object::Release()
 {
     long left = --refs_;
-    if (left == 0) delete this;
+    if (left == 0) {
+        // Out of process the final release is a round trip of its own; earlier ones stay in the proxy.
+        if (counted() && !session_->gone()) session_->trips.release(classId());
+        delete this;
+    }
     return static_cast<ULONG>(left);
 }
 
@@ -80,13 +108,29 @@ HRESULT STDMETHODCALLTYPE Object::GetTypeInfoCount(UINT* count)
 {
     if (!count) return E_POINTER;
     *count = 0;
+    if (counted()) {
+        if (session_->gone()) return RPC_E_DISCONNECTED;
+        session_->trips.typeInfoCount(classId());
+    }
+    *count = hasTypeInfo() ? 1 : 0;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE Object::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+HRESULT STDMETHODCALLTYPE Object::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 {
-    if (info) *info = nullptr;
-    return DISP_E_BADINDEX;
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (counted()) {
+        if (session_->gone()) return RPC_E_DISCONNECTED;
+        session_->trips.typeInfo(classId());
+    }
+    if (index != 0 || !hasTypeInfo()) return DISP_E_BADINDEX;
+    try {
+        *info = new CountingTypeInfo(type().info, counted() ? session_ : nullptr);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT STDMETHODCALLTYPE Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
@@ -96,22 +140,29 @@ HRESULT STDMETHODCALLTYPE Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT co
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     int id = FindMember(names[0] ? names[0] : L"");
-    if (id >= 0 && has(id)) ids[0] = id;
+    if (counted() && id != M_StandIn) session_->trips.nameLookup(id);
+    if (id >= 0 && has(id)) ids[0] = type().dispIdOf(id);
     else hr = DISP_E_UNKNOWNNAME;
     if (count > 1) hr = DISP_E_UNKNOWNNAME; // no named arguments
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                         EXCEPINFO* info, UINT*)
+HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID dispId, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                         VARIANT* result, EXCEPINFO* info, UINT*)
 {
     if (result) ::VariantInit(result);
-    if (id < 0 || static_cast<size_t>(id) >= MemberCount() || !has(id)) return DISP_E_MEMBERNOTFOUND;
-    if (counted()) {
-        if (session_->gone()) return RPC_E_DISCONNECTED;
-        session_->count(id);
+    if (counted() && session_->gone()) return RPC_E_DISCONNECTED;
+    const TypeLibrary::Interface& face = type();
+    int id = face.memberOf(dispId);
+    if (id < 0 || static_cast<size_t>(id) >= MemberCount() || !has(id)) {
+        if (counted()) session_->trips.strayInvoke();
+        return DISP_E_MEMBERNOTFOUND;
     }
+    // Application.StandIn leads to the control object: a test's own call, not one of Outlook's.
+    if (counted() && id != M_StandIn) session_->count(id);
     try {
+        // A property the interface declares without a put is read-only, as Outlook's are.
+        if (IsPut(flags) && !face.writable(id)) ReadOnly();
         Args args(params, flags);
         gleaner::Variant answer;
         call(id, flags, args, answer);

@@ -12,8 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "ClassId.h"
 #include "Members.h"
 #include "Model.h"
+#include "RoundTripCounter.h"
+#include "TypeLibrary.h"
 #include "platform/ComPtr.h"
 #include "platform/Variant.h"
 
@@ -32,7 +35,9 @@ inline constexpr HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
 struct Session {
     std::unique_ptr<Profile> profile = std::make_unique<Profile>();
     std::wstring loadError;
-    std::vector<unsigned long long> counts;
+    RoundTripCounter trips;
+    // False: objects answer as an IDispatch without type information (GetTypeInfoCount 0).
+    bool typeInfo = true;
     bool guard = true;
     long long prompts = 0;
     Folder* pickAnswer = nullptr;
@@ -44,8 +49,7 @@ struct Session {
     bool gone() const { return disconnectAfter == 0; }
     void count(int id)
     {
-        if (static_cast<size_t>(id) >= counts.size()) counts.resize(static_cast<size_t>(id) + 1);
-        ++counts[static_cast<size_t>(id)];
+        trips.invoke(id);
         if (disconnectAfter > 0) --disconnectAfter;
     }
 };
@@ -116,7 +120,17 @@ inline bool IsPut(WORD flags) { return (flags & (DISPATCH_PROPERTYPUT | DISPATCH
 [[noreturn]] void ReadOnly();
 void CheckFault(const FailMap& fail, std::wstring_view name);
 
-// The automation base: reference counting, a member table per class, and Invoke that
+// Keeps the server loaded (DllCanUnloadNow) while an object it handed out is alive.
+class LiveObject {
+public:
+    LiveObject();
+    ~LiveObject();
+    LiveObject(const LiveObject&) = delete;
+    LiveObject& operator=(const LiveObject&) = delete;
+};
+
+// The automation base: reference counting, a member table per class, type information and
+// DISPIDs from the class's interface in the type library, round trips counted, and Invoke that
 // turns a Fault into DISP_E_EXCEPTION with the message in EXCEPINFO.
 class Object : public IDispatch {
 public:
@@ -133,6 +147,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* info, UINT*) override;
+
+    // The class whose interface describes this object.
+    virtual ClassId classId() const = 0;
 
 protected:
     virtual bool has(int id) const = 0;
@@ -161,8 +178,13 @@ protected:
     std::shared_ptr<Session> session_;
 
 private:
+    const TypeLibrary::Interface& type() const;
+    bool hasTypeInfo() const;
+
+    LiveObject alive_;
     std::atomic<long> refs_{1};
     gleaner::ComPtr<IDispatch> application_;
+    mutable const TypeLibrary::Interface* type_ = nullptr;
 };
 
 // Members per class, indexed by member id.

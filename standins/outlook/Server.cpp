@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Objects.h"
+#include "TypeLibrary.h"
 #include "platform/RegKey.h"
 
 namespace {
@@ -96,7 +97,7 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer()
         gleaner::RegKey::Create(HKEY_CLASSES_ROOT, clsidKey + L"\\ProgID").writeString(L"", kProgId);
         gleaner::RegKey::Create(HKEY_CLASSES_ROOT, kProgId).writeString(L"", L"Microsoft Outlook (stand-in)");
         gleaner::RegKey::Create(HKEY_CLASSES_ROOT, std::wstring(kProgId) + L"\\CLSID").writeString(L"", kClsidText);
-        return S_OK;
+        return standin::TypeLibrary::Register(ModulePath());
     } catch (...) {
         return E_FAIL;
     }
@@ -106,5 +107,6 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 {
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidText).c_str());
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    standin::TypeLibrary::Unregister(ModulePath());
     return S_OK;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes demo.json, the profile the demo opens: two stores, folders of every kind, a few
-hundred items with exact duplicates and near-misses, subjects in several scripts."""
+"""Writes demo.json, the profile the demo opens: two stores, folders of every kind and one of
+mixed classes, a few hundred items with exact duplicates and near-misses, subjects in several
+scripts."""
 import copy
 import json
 import random
@@ -137,6 +138,17 @@ archive = folder("Archive Folders", 0, [], [
     folder("Tasks", 3, items(task, 10)),
     folder("Deleted Items", 0, []),
 ])
+
+# A mail folder holding items of several classes, as one does once notes or posts have been
+# dragged into it: Outlook describes each class with an interface of its own, and a NoteItem's
+# Subject has another DISPID than a MailItem's. Drawn last, so the folders above stay as they were.
+mixed_mail = items(mail, 6, duplicates=0, near=0)
+mixed_notes = items(note, 5, duplicates=0, near=0)
+follow_up = (mixed_mail + mixed_notes + [copy.deepcopy(mixed_mail[0]), copy.deepcopy(mixed_mail[3]),
+                                         copy.deepcopy(mixed_notes[1])] + [post(), post()] +
+             [{"messageClass": "IPM.Schedule.Meeting.Request", "Subject": "Lunch on Friday", "Body": "Invitation"}])
+r.shuffle(follow_up)
+personal["folders"].append(folder("Follow-up", 0, follow_up))
 
 profile = {
     "version": "12.0.0.6423",

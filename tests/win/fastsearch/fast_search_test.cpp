@@ -339,7 +339,7 @@ TEST(FastSearch, AgreesWithTheStandardSearchOnTheDemoProfile)
 {
     const std::string json =
         test::StandInProfile::CopyOf(test::SourcePath(L"standins/profiles/demo.json")).text();
-    const std::vector<std::wstring> mixed = {L"Inbox", L"Team Posts"};
+    const std::vector<std::wstring> mixed = {L"Inbox", L"Team Posts", L"Follow-up"};
     auto run = [&](bool fast) {
         FastHarness h(json);
         h.profiles.ApplyFirstStart();

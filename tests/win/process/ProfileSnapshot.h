@@ -19,6 +19,7 @@ struct StoredItem {
     std::wstring folderName;
     std::wstring folderPath;
     std::wstring subject;
+    std::wstring messageClass;
     bool operator==(const StoredItem&) const = default;
 };
 
@@ -36,7 +37,8 @@ inline void AddFolderItems(const gleaner::Dispatch& folders, const std::wstring&
         const int itemCount = items.get(L"Count").toInt();
         for (int k = 1; k <= itemCount; ++k) {
             gleaner::Dispatch item = items.callObject(L"Item", k);
-            out[item.get(L"EntryID").toText()] = {folderId, folderName, folderPath, item.get(L"Subject").toText()};
+            out[item.get(L"EntryID").toText()] = {folderId, folderName, folderPath, item.get(L"Subject").toText(),
+                                                   item.get(L"MessageClass").toText()};
         }
         AddFolderItems(folder.getObject(L"Folders"), folderPath, out);
     }

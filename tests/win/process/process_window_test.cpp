@@ -134,8 +134,23 @@ TEST(ProcessWindow, ClosingDuringARunClosesAfterItsHandler)
     }
 }
 
+const std::wstring kNote = L"IPM.StickyNote";
+
+// The ticked notes, which "Modify subject" cannot mark: Outlook's NoteItem.Subject is read-only
+// (worked out from the body), so setting it fails and the row counts as not done.
+std::size_t Unmarkable(DuplicateBehavior behavior, const process_test::Snapshot& before,
+                       const std::vector<std::wstring>& ticked)
+{
+    if (behavior != DuplicateBehavior::ModifySubject) return 0;
+    std::size_t notes = 0;
+    for (const std::wstring& id : ticked) notes += before.at(id).messageClass == kNote ? 1 : 0;
+    EXPECT_GT(notes, 0u) << "the demo's duplicates include notes";
+    return notes;
+}
+
 // A whole cycle from the demo's profile: a search, a few ticks changed by hand, then one
-// action; afterwards the profile shows exactly the ticked items removed, moved or marked.
+// action; afterwards the profile shows exactly the ticked items removed, moved or marked (all
+// but the notes, for "Modify subject").
 TEST(ProcessWindow, DemoProfileCycleWithEachAction)
 {
     struct Case {
@@ -173,7 +188,8 @@ TEST(ProcessWindow, DemoProfileCycleWithEachAction)
             w.form->Form3->SetMoveFolderPath(L"\\Archive Folders\\Deleted Items");
             w.form->Form3->SetSubjectMark(mark);
             ::SendMessageW(w.form->BitBtn2, BM_CLICK, 0, 0);
-            EXPECT_EQ(w.form->Progress.StatusText(), RemovedSummary(ticked.size()));
+            EXPECT_EQ(w.form->Progress.StatusText(),
+                      RemovedSummary(ticked.size() - Unmarkable(c.behavior, before, ticked)));
             EXPECT_EQ(w.form->Results.size(), 0u);
             EXPECT_EQ(ListView_GetItemCount(w.form->ListView2), 0);
             w.form->Close();
@@ -184,10 +200,10 @@ TEST(ProcessWindow, DemoProfileCycleWithEachAction)
             const process_test::StoredItem& item = before.at(id);
             if (c.behavior == DuplicateBehavior::DeletePermanently)
                 expected.erase(id);
-            else if (c.behavior == DuplicateBehavior::ModifySubject)
-                expected[id] = item.folderPath + L":" + mark + item.subject;
-            else
+            else if (c.behavior != DuplicateBehavior::ModifySubject)
                 expected[id] = c.movedTo + L":" + item.subject;
+            else if (item.messageClass != kNote)
+                expected[id] = item.folderPath + L":" + mark + item.subject;
         }
         EXPECT_EQ(process_test::PathsAndSubjects(process_test::ReloadedProfile()), expected);
     }

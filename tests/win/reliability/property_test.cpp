@@ -270,6 +270,7 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
     // The profile: exactly the ticked rows' items were acted on, each as the action says, and
     // each has an untouched survivor with equal compared values.
     const DuplicateBehavior behavior = choices.behavior;
+    std::size_t unmarked = 0;
     std::set<std::wstring> survivorKeys;
     for (const GeneratedItem& item : items) {
         const auto now = after.find(item.def.entryId);
@@ -290,7 +291,10 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
         }
         if (behavior == DuplicateBehavior::ModifySubject) {
             ASSERT_NE(now, after.end());
-            EXPECT_EQ(now->second.subject, choices.mark + subject);
+            // Outlook's NoteItem.Subject is read-only: a note is never marked, and its row fails.
+            const bool note = item.kind == ItemKind::Note;
+            unmarked += note ? 1 : 0;
+            EXPECT_EQ(now->second.subject, note ? subject : choices.mark + subject);
             EXPECT_EQ(now->second.folderPath, item.folderPath);
         } else if (behavior == DuplicateBehavior::MoveToDeletedItems || behavior == DuplicateBehavior::MoveToFolder) {
             ASSERT_NE(now, after.end());
@@ -304,7 +308,7 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
         ASSERT_TRUE(key.has_value());
         EXPECT_TRUE(survivorKeys.count(*key)) << "an item was removed without an equal survivor";
     }
-    EXPECT_EQ(summary, std::to_wstring(ticked.size()) + L" duplicates were removed successfully");
+    EXPECT_EQ(summary, std::to_wstring(ticked.size() - unmarked) + L" duplicates were removed successfully");
     ++counts.profiles;
 }
 

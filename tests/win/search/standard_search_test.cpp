@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "SearchHarness.h"
+#include "platform/Text.h"
 #include "platform/Sha256.h"
 
 using namespace gleaner;
@@ -340,6 +345,70 @@ TEST(StandardSearch, CallsPerItem)
     EXPECT_EQ(h.Calls(L"GetItemFromID"), rows);
     EXPECT_EQ(h.Calls(L"EntryID"), items + rows);
     EXPECT_EQ(h.Calls(L"Subject"), items + rows);
+}
+
+// A folder of mixed classes (the demo's "Follow-up": mails beside notes, posts and a meeting
+// request), where a NoteItem's Subject has another DISPID than a MailItem's: the search lists the
+// same rows whether it may keep DISPIDs per type (type information on) or looks every name up
+// (off), and they are the items that have an exact copy of their own class.
+TEST(StandardSearch, MixedClassesInOneFolderWithAndWithoutTypeInformation)
+{
+    const std::string demo = test::StandInProfile::CopyOf(test::SourcePath(L"standins/profiles/demo.json")).text();
+    static const wchar_t* const kKinds[] = {L"GetIDsOfNames", L"Invoke", L"GetTypeInfoCount", L"GetTypeInfo",
+                                            L"TypeInfo", L"Release", L"Total"};
+    struct Outcome {
+        Rows rows;
+        std::vector<std::string> log;
+        std::map<std::wstring, long> trips; // by kind
+        int items = 0;
+        std::size_t copies = 0;
+        std::set<std::wstring> classesWithCopies;
+    };
+    auto run = [&](bool typeInfo) {
+        SearchHarness h(demo);
+        h.profiles.ApplyFirstStart();
+        h.TickOnly({L"Follow-up"});
+        Dispatch control = test::StandInControl(h.application);
+        control.put(L"TypeInfo", typeInfo);
+        Outcome o;
+        std::map<std::wstring, std::size_t> sets; // class, subject, body
+        Dispatch items = h.nameSpace.getObject(L"Folders").callObject(L"Item", 1).getObject(L"Folders")
+                             .callObject(L"Item", L"Follow-up").getObject(L"Items");
+        o.items = items.get(L"Count").toInt();
+        for (int i = 1; i <= o.items; ++i) {
+            Dispatch item = items.callObject(L"Item", i);
+            const std::wstring cls = item.get(L"MessageClass").toText();
+            if (!KindFromMessageClass(cls)) continue;
+            ++sets[cls + L"\n" + item.get(L"Subject").toText() + L"\n" + item.get(L"Body").toText()];
+        }
+        for (const auto& [key, size] : sets) {
+            if (size < 2) continue;
+            o.copies += size;
+            o.classesWithCopies.insert(key.substr(0, key.find(L'\n')));
+        }
+        control.call(L"ResetCounts");
+        h.Run();
+        o.rows = h.Rows();
+        o.log = h.LogLines();
+        std::cout << "[ trips    ] Follow-up, " << o.items << " items, type information " << (typeInfo ? "on " : "off")
+                  << ", per item:";
+        for (const wchar_t* kind : kKinds) {
+            o.trips[kind] = control.call(L"RoundTrips", kind).toInt();
+            std::cout << " " << ToUtf8(kind) << " " << std::fixed << std::setprecision(2)
+                      << o.trips[kind] / static_cast<double>(o.items);
+        }
+        std::cout << "\n";
+        return o;
+    };
+    const Outcome with = run(true);
+    const Outcome without = run(false);
+    EXPECT_EQ(with.classesWithCopies, (std::set<std::wstring>{L"IPM.Note", L"IPM.StickyNote"}));
+    EXPECT_EQ(with.rows.size(), with.copies);
+    EXPECT_EQ(with.rows, without.rows);
+    EXPECT_TRUE(with.log.empty()) << with.log.front();
+    EXPECT_TRUE(without.log.empty()) << without.log.front();
+    // With type information the names were looked up once per class, not once per item.
+    EXPECT_LT(with.trips.at(L"GetIDsOfNames"), without.trips.at(L"GetIDsOfNames"));
 }
 
 TEST(StandardSearch, ClosingTheWindowSkipsEverythingLeft)
