@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ComInit.h"
 #include "platform/Dispatch.h"
 #include "platform/Handles.h"
 
@@ -47,6 +48,8 @@ public:
     static std::wstring ExePath();
 
 private:
+    // This thread's COM, for as long as the connection is held (the caller may have none).
+    ComInit com_;
     std::wstring profilePath_;
     std::wstring endEventName_;
     UniqueHandle endEvent_;
