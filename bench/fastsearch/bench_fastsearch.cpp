@@ -57,6 +57,29 @@ std::vector<std::wstring> RowTexts(const ResultModel& rows)
     return out;
 }
 
+// The fast search's queries and field reads, with no keys and no matching.
+void RawRecordSetWalk(const Dispatch& ns, const Dispatch& mapiTable, const std::vector<std::wstring>& folders,
+                      const ComparisonProfiles& profiles)
+{
+    for (const std::wstring& entryId : folders) {
+        Dispatch folder = ns.callObject(L"GetFolderFromID", entryId);
+        std::vector<std::wstring> columns;
+        profiles.CheckedProps(folder.get(L"DefaultItemType").toInt(), columns);
+        columns.push_back(L"Size");
+        std::wstring query = L"SELECT EntryID";
+        for (const auto& column : columns) query += L", " + column;
+        mapiTable.put(L"Item", folder.get(L"Items"));
+        Dispatch rs = mapiTable.callObject(L"ExecSQL", query + L" from Folder");
+        Dispatch fields = rs.getObject(L"Fields");
+        std::vector<Dispatch> read{fields.callObject(L"Item", L"EntryID")};
+        for (const auto& column : columns) read.push_back(fields.callObject(L"Item", column));
+        while (!rs.get(L"EOF").toBool()) {
+            for (const Dispatch& field : read) VariantToText(field.get(L"Value"));
+            rs.call(L"MoveNext");
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -129,36 +152,10 @@ int main(int argc, char** argv)
         std::vector<std::wstring> folders;
         for (const auto& node : tree.Nodes())
             if (node.ticked) folders.push_back(node.entryId);
-        control.call(L"ResetCounts");
-        standin_bench::LeastRead leastRead(profiles);
+        const auto [items, least] = standin_bench::MeasureLeastRead(control, ns, folders, profiles, kMembers);
         double a = Now();
-        const long items = leastRead.Run(ns, folders);
-        const double least = Now() - a;
-        std::printf("%ld items in %zu folders\n", items, folders.size());
-        std::printf("least item-by-item read: %.3f s (%ld name look-ups)\n", least, leastRead.lookups());
-        RoundTrips::Read(control, kMembers).Print("least read", static_cast<double>(items), 0);
-
-        // Raw walk: the same queries and field reads, no keys, no matching.
-        a = Now();
-        for (const std::wstring& entryId : folders) {
-            Dispatch folder = ns.callObject(L"GetFolderFromID", entryId);
-            std::vector<std::wstring> columns;
-            profiles.CheckedProps(folder.get(L"DefaultItemType").toInt(), columns);
-            columns.push_back(L"Size");
-            std::wstring query = L"SELECT EntryID";
-            for (const auto& column : columns) query += L", " + column;
-            mapiTable.put(L"Item", folder.get(L"Items"));
-            Dispatch rs = mapiTable.callObject(L"ExecSQL", query + L" from Folder");
-            Dispatch fields = rs.getObject(L"Fields");
-            std::vector<Dispatch> read{fields.callObject(L"Item", L"EntryID")};
-            for (const auto& column : columns) read.push_back(fields.callObject(L"Item", column));
-            while (!rs.get(L"EOF").toBool()) {
-                for (const Dispatch& field : read) VariantToText(field.get(L"Value"));
-                rs.call(L"MoveNext");
-            }
-        }
-        const double raw = Now() - a;
-        std::printf("raw record-set walk: %.3f s\n", raw);
+        RawRecordSetWalk(ns, mapiTable, folders, profiles);
+        std::printf("raw record-set walk: %.3f s\n", Now() - a);
 
         control.call(L"ResetCounts");
         a = Now();

@@ -103,6 +103,18 @@ void TimeSignatures(const Dispatch& ns, const std::vector<std::wstring>& folders
     std::printf("progress steps alone: %.2f s (%.2f x the least read)\n", Now() - a, (Now() - a) / least);
 }
 
+// The round trips of what ran since the last ResetCounts, and the Invokes per item by member.
+void PrintCounts(const Dispatch& control, const char* label, long items, std::size_t rows)
+{
+    RoundTrips::Read(control, kMembers).Print(label, static_cast<double>(items), static_cast<double>(rows));
+    std::printf("  Invokes per item by member:");
+    for (const wchar_t* member : kMembers) {
+        const long calls = control.call(L"CallCount", member).toInt();
+        if (calls) std::printf(" %ls %.3f", member, calls / static_cast<double>(items));
+    }
+    std::printf("\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -143,16 +155,7 @@ int main(int argc, char** argv)
         for (const auto& node : tree.Nodes())
             if (node.ticked) folders.push_back(node.entryId);
 
-        control.call(L"ResetCounts");
-        standin_bench::LeastRead leastRead(profiles);
-        double a = Now();
-        const long items = leastRead.Run(ns, folders);
-        const double least = Now() - a;
-        const RoundTrips leastTrips = RoundTrips::Read(control, kMembers);
-        std::printf("%ld items in %zu folders\n", items, folders.size());
-        std::printf("least read: %.3f s (%ld name look-ups)\n", least, leastRead.lookups());
-        leastTrips.Print("least read", static_cast<double>(items), 0);
-
+        const auto [items, least] = standin_bench::MeasureLeastRead(control, ns, folders, profiles, kMembers);
         if (!options.outOfProcess) TimeSignatures(ns, folders, profiles, progress, items, least);
 
         ResultModel rows([](const std::wstring& x, const std::wstring& y) { return ::lstrcmpW(x.c_str(), y.c_str()); });
@@ -180,19 +183,13 @@ int main(int argc, char** argv)
         };
         control.call(L"ResetCounts");
         const SIZE_T before = Memory().WorkingSetSize;
-        a = Now();
+        const double a = Now();
         RunStandardSearch(s);
         const double search = Now() - a;
-        const RoundTrips searchTrips = RoundTrips::Read(control, kMembers);
         std::printf("standard search: %.3f s, %zu rows; search / least read = %.2f\n", search, rows.size(),
                     search / least);
-        searchTrips.Print("standard search", static_cast<double>(items), static_cast<double>(rows.size()));
-        std::printf("  Invokes per item by member:");
-        for (const wchar_t* member : kMembers) {
-            const long calls = control.call(L"CallCount", member).toInt();
-            if (calls) std::printf(" %ls %.3f", member, calls / static_cast<double>(items));
-        }
-        std::printf("\nworking set before the search %.0f MB, highest during it %.0f MB (+%.0f MB), process peak %.0f MB\n",
+        PrintCounts(control, "standard search", items, rows.size());
+        std::printf("working set before the search %.0f MB, highest during it %.0f MB (+%.0f MB), process peak %.0f MB\n",
                     Mb(before), Mb(std::max(highest, before)), Mb(std::max(highest, before) - before),
                     Mb(Memory().PeakWorkingSetSize));
         ::DestroyWindow(window);

@@ -2,6 +2,10 @@
 
 #include <oleauto.h>
 
+#include <cstdio>
+
+#include "BenchClock.h"
+#include "RoundTrips.h"
 #include "platform/Bstr.h"
 #include "platform/ComError.h"
 #include "platform/ComPtr.h"
@@ -122,6 +126,23 @@ long LeastRead::Run(const gleaner::Dispatch& nameSpace, const std::vector<std::w
         }
     }
     return read;
+}
+
+LeastReadFigures MeasureLeastRead(const gleaner::Dispatch& control, const gleaner::Dispatch& nameSpace,
+                                  const std::vector<std::wstring>& folders,
+                                  const gleaner::ComparisonProfiles& profiles,
+                                  std::span<const wchar_t* const> members)
+{
+    control.call(L"ResetCounts");
+    LeastRead read(profiles);
+    LeastReadFigures figures;
+    const double start = Now();
+    figures.items = read.Run(nameSpace, folders);
+    figures.seconds = Now() - start;
+    std::printf("%ld items in %zu folders\n", figures.items, folders.size());
+    std::printf("least item-by-item read: %.3f s (%ld name look-ups)\n", figures.seconds, read.lookups());
+    RoundTrips::Read(control, members).Print("least read", static_cast<double>(figures.items), 0);
+    return figures;
 }
 
 } // namespace standin_bench

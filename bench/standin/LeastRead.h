@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,5 +37,17 @@ private:
     std::map<std::pair<std::wstring, std::wstring>, DISPID> ids_; // (class, member) -> DISPID
     long lookups_ = 0;
 };
+
+struct LeastReadFigures {
+    long items = 0;
+    double seconds = 0;
+};
+
+// Resets the stand-in's counts, runs the least read over `folders` and prints its time and round
+// trips per item (RoundTrips.h; `members` for the counts without per-kind counters).
+LeastReadFigures MeasureLeastRead(const gleaner::Dispatch& control, const gleaner::Dispatch& nameSpace,
+                                  const std::vector<std::wstring>& folders,
+                                  const gleaner::ComparisonProfiles& profiles,
+                                  std::span<const wchar_t* const> members);
 
 } // namespace standin_bench

@@ -16,16 +16,19 @@ const wchar_t* RoundTrips::Name(Kind kind)
 RoundTrips RoundTrips::Read(const gleaner::Dispatch& control, std::span<const wchar_t* const> members)
 {
     RoundTrips trips;
-    try {
-        for (int k = 0; k < kKinds; ++k)
+    for (int k = 0; k < kKinds; ++k) {
+        try {
             trips.counts_[k] = control.call(L"RoundTrips", Name(static_cast<Kind>(k))).toInt();
-        trips.perKind_ = true;
-        return trips;
-    } catch (const gleaner::ComError& error) {
-        // A stand-in without the per-kind counters does not know the member.
-        if (error.code() != DISP_E_UNKNOWNNAME && error.code() != DISP_E_MEMBERNOTFOUND) throw;
+            trips.perKind_ = true;
+        } catch (const gleaner::ComError& error) {
+            // A stand-in without the per-kind counters does not know the member at all; one that
+            // has them but not this kind leaves it out.
+            const bool unknown = error.code() == DISP_E_UNKNOWNNAME || error.code() == DISP_E_MEMBERNOTFOUND;
+            if (!unknown || trips.perKind_) continue;
+            break;
+        }
     }
-    trips = RoundTrips();
+    if (trips.perKind_) return trips;
     long long invokes = 0;
     for (const wchar_t* member : members) invokes += control.call(L"CallCount", member).toInt();
     trips.counts_[Invoke] = invokes;

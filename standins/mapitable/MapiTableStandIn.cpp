@@ -187,7 +187,7 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
-// One query's result: the names of the fields and the rows as the Outlook stand-in read them.
+// One query's result: the names of the fields and the rows as StoreReader read them from the store.
 struct Table {
     std::vector<std::wstring> names; // "EntryID", then the query's columns
     gleaner::Variant rows;           // 2-D array of VARIANT: row, then column
