@@ -1,21 +1,30 @@
-// A whole standard search under Wine over a generated stand-in profile, against a raw read of
-// the same members (Item, EntryID, Size, MessageClass and the ticked properties) without any
-// matching; the calls per item from the stand-in's counters; the peak working set.
-//   bench_search.exe [--folders 10] [--per-folder 10000] [--body 300] [--duplicates 0.1] [--no-pump 1]
-// (--no-pump: the window is not handed its messages per item, to see what that costs)
+// A whole standard search under Wine, against the least item-by-item read of the same members
+// (bench/standin/LeastRead.h) on the same profile in the same run; the round trips of each per
+// examined item and per result row from the stand-in's counters; the peak working set.
+//   bench_search.exe [--folders 10] [--per-folder 10000] [--body 300] [--duplicates 0.1]
+//                    [--profile <file>] [--out-of-process 1] [--no-pump 1]
+// --profile: a profile file (Windows path, e.g. the demo's) instead of a generated one.
+// --out-of-process: Outlook is the stand-in's host, attached to as a running Outlook is; every
+//   call crosses processes (about 1.3 ms each under Wine): keep such profiles small.
+// --no-pump: the window is not handed its messages per item, to see what that costs.
+// In process it also times the signature text and digests the search builds, and the progress
+// bar's steps.
 #include <windows.h>
 
 #include <commctrl.h>
-#include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "BenchClock.h"
+#include "BenchOutlook.h"
+#include "LeastRead.h"
 #include "ProfileGenerator.h"
+#include "RoundTrips.h"
 #include "detect/ComparisonProfiles.h"
 #include "detect/ItemSignature.h"
 #include "detect/MatchEngine.h"
@@ -23,8 +32,8 @@
 #include "folders/FolderTree.h"
 #include "platform/ComInit.h"
 #include "platform/Dispatch.h"
-#include "platform/Handles.h"
 #include "platform/Sha256.h"
+#include "platform/Text.h"
 #include "results/Progress.h"
 #include "results/ResultModel.h"
 
@@ -32,55 +41,102 @@ using namespace gleaner;
 using standin_bench::Memory;
 using standin_bench::Mb;
 using standin_bench::Now;
+using standin_bench::RoundTrips;
 
 namespace {
 
-const wchar_t* kMembers[] = {L"Item", L"EntryID", L"Size", L"MessageClass", L"Subject", L"Body", L"GetItemFromID",
-                             L"GetFolderFromID", L"Items", L"Parent", L"Name"};
+// What the search and the least read call, for the counts without per-kind counters.
+const wchar_t* kMembers[] = {L"GetFolderFromID", L"DefaultItemType", L"Items", L"Count", L"Item", L"EntryID",
+                             L"Size", L"MessageClass", L"Subject", L"Body", L"GetItemFromID", L"Parent", L"Name",
+                             L"Sort", L"Attachments", L"Start", L"End", L"Location", L"FirstName", L"LastName",
+                             L"Email1Address", L"StartDate", L"DueDate", L"CreationTime", L"Type", L"Categories"};
+
+struct Options {
+    standin_bench::GeneratorOptions generated;
+    std::wstring profileFile;
+    bool outOfProcess = false;
+    bool pump = true;
+};
+
+Options Parse(int argc, char** argv)
+{
+    Options o;
+    o.generated.folders = 10;
+    o.generated.itemsPerFolder = 10000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--folders")) o.generated.folders = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--per-folder")) o.generated.itemsPerFolder = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--body")) o.generated.bodySize = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--duplicates")) o.generated.duplicateShare = std::atof(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--profile")) o.profileFile = FromUtf8(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--out-of-process")) o.outOfProcess = std::atoi(argv[i + 1]) != 0;
+        else if (!std::strcmp(argv[i], "--no-pump")) o.pump = std::atoi(argv[i + 1]) == 0;
+    }
+    return o;
+}
+
+// The signature walks and the progress steps: what the search adds per item before any matching.
+void TimeSignatures(const Dispatch& ns, const std::vector<std::wstring>& folders, const ComparisonProfiles& profiles,
+                    ProgressDisplay& progress, long items, double least)
+{
+    for (const bool digest : {false, true}) {
+        const double a = Now();
+        std::size_t keep = 0;
+        for (const std::wstring& entryId : folders) {
+            Dispatch itemsOf = ns.callObject(L"GetFolderFromID", entryId).getObject(L"Items");
+            for (int i = 1, n = itemsOf.get(L"Count").toInt(); i <= n; ++i) {
+                Dispatch item = itemsOf.callObject(L"Item", i);
+                item.get(L"EntryID");
+                item.get(L"Size");
+                const std::wstring signature = ItemSignature(profiles).DuplicateSearch(item);
+                keep += digest ? static_cast<unsigned char>(Sha256Key(signature)[0]) : signature.size();
+            }
+        }
+        const double t = Now() - a;
+        std::printf("read with signatures%s: %.2f s (%.2f x the least read)%s\n", digest ? " and digests" : "", t,
+                    t / least, keep == 0 ? " " : "");
+    }
+    progress.Show();
+    progress.SetRange(0, static_cast<int>(items));
+    const double a = Now();
+    for (long i = 0; i < items; ++i) progress.Step();
+    std::printf("progress steps alone: %.2f s (%.2f x the least read)\n", Now() - a, (Now() - a) / least);
+}
+
+// The round trips of what ran since the last ResetCounts, and the Invokes per item by member.
+void PrintCounts(const Dispatch& control, const char* label, long items, std::size_t rows)
+{
+    RoundTrips::Read(control, kMembers).Print(label, static_cast<double>(items), static_cast<double>(rows));
+    std::printf("  Invokes per item by member:");
+    for (const wchar_t* member : kMembers) {
+        const long calls = control.call(L"CallCount", member).toInt();
+        if (calls) std::printf(" %ls %.3f", member, calls / static_cast<double>(items));
+    }
+    std::printf("\n");
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    standin_bench::GeneratorOptions options;
-    options.folders = 10;
-    options.itemsPerFolder = 10000;
-    bool pump = true;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--folders")) options.folders = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--per-folder")) options.itemsPerFolder = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--body")) options.bodySize = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--no-pump")) pump = false;
-        else if (!std::strcmp(argv[i], "--duplicates")) options.duplicateShare = std::atof(argv[i + 1]);
-    }
+    const Options options = Parse(argc, argv);
     ComInit com;
     INITCOMMONCONTROLSEX init{sizeof(init), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&init);
 
-    wchar_t dir[MAX_PATH] = {}, path[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    ::GetTempFileNameW(dir, L"osr", 0, path);
-    double profileMb = 0;
+    const std::string text = options.profileFile.empty() ? standin_bench::GenerateProfile(options.generated)
+                                                         : standin_bench::ReadProfileFile(options.profileFile);
+    if (options.profileFile.empty())
+        std::printf("generated: %d folders of %d items, body %d, duplicates %.2f\n", options.generated.folders,
+                    options.generated.itemsPerFolder, options.generated.bodySize, options.generated.duplicateShare);
+    else
+        std::printf("profile: %ls\n", options.profileFile.c_str());
+    std::printf("%.1f MB profile; Outlook %s\n", text.size() / 1e6, options.outOfProcess ? "OUT OF PROCESS" : "in process");
     {
-        // Written and dropped before anything is measured.
-        const std::string text = standin_bench::GenerateProfile(options);
-        profileMb = text.size() / 1e6;
-        UniqueFile file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        for (std::size_t done = 0; done < text.size();) {
-            DWORD written = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
-            if (!::WriteFile(file.get(), text.data() + done, chunk, &written, nullptr) || !written) return 1;
-            done += written;
-        }
-    }
-    ::SetEnvironmentVariableW(L"OUTLOOK_STANDIN_PROFILE", path);
-    const long items = static_cast<long>(options.folders) * options.itemsPerFolder;
-    std::printf("%ld items in %d folders, body %d, %.1f MB profile\n", items, options.folders, options.bodySize,
-                profileMb);
-    {
-        Dispatch app = Dispatch::Create(L"Outlook.Application");
-        Dispatch ns = app.callObject(L"GetNamespace", L"MAPI");
-        Dispatch control = app.getObject(L"StandIn");
+        standin_bench::BenchOutlook outlook(text, options.outOfProcess);
+        std::printf("Outlook started and the profile loaded in %.2f s\n", outlook.startSeconds());
+        const Dispatch& control = outlook.control();
+        Dispatch ns = outlook.application().callObject(L"GetNamespace", L"MAPI");
         HINSTANCE instance = ::GetModuleHandleW(nullptr);
         HWND window = ::CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
                                         nullptr, instance, nullptr);
@@ -95,54 +151,12 @@ int main(int argc, char** argv)
         tree.RetrieveOutlookFolders(ns);
         ComparisonProfiles profiles;
         profiles.ApplyFirstStart();
+        std::vector<std::wstring> folders;
+        for (const auto& node : tree.Nodes())
+            if (node.ticked) folders.push_back(node.entryId);
 
-        // Every item of every folder, with its EntryID and Size read, handed to `examine`.
-        auto walk = [&](const auto& examine) {
-            for (const auto& node : tree.Nodes()) {
-                Dispatch itemsOf = ns.callObject(L"GetFolderFromID", node.entryId).getObject(L"Items");
-                const int count = itemsOf.get(L"Count").toInt();
-                for (int i = 1; i <= count; ++i) {
-                    Dispatch item = itemsOf.callObject(L"Item", i);
-                    item.get(L"EntryID");
-                    item.get(L"Size");
-                    examine(item);
-                }
-            }
-        };
-
-        // Raw read: the same members, no signature, no matching.
-        control.call(L"ResetCounts");
-        double a = Now();
-        walk([&](const Dispatch& item) {
-            const auto kind = KindFromMessageClass(item.get(L"MessageClass").toText());
-            if (!kind) return;
-            const auto rows = ProfileRows(*kind);
-            for (std::size_t r = 0; r < rows.size(); ++r)
-                if (profiles.ticked(*kind, r)) PropertyText(item, *rows[r]);
-        });
-        const double raw = Now() - a;
-        std::printf("raw read: %.2f s\n", raw);
-
-        // The same walk building each item's signature, then also its digest: what the search
-        // adds per item before any matching.
-        for (const bool digest : {false, true}) {
-            a = Now();
-            std::size_t keep = 0;
-            walk([&](const Dispatch& item) {
-                const std::wstring signature = ItemSignature(profiles).DuplicateSearch(item);
-                keep += digest ? static_cast<unsigned char>(Sha256Key(signature)[0]) : signature.size();
-            });
-            std::printf("read with signatures%s: %.2f s (%.2f x the raw read)\n", digest ? " and digests" : "",
-                        Now() - a, (Now() - a) / raw);
-            if (keep == 0) std::printf(" ");
-        }
-
-        // The progress bar's step, which the search takes once per item.
-        progress.Show();
-        progress.SetRange(0, static_cast<int>(items));
-        a = Now();
-        for (long i = 0; i < items; ++i) progress.Step();
-        std::printf("progress steps alone: %.2f s (%.2f x the raw read)\n", Now() - a, (Now() - a) / raw);
+        const auto [items, least] = standin_bench::MeasureLeastRead(control, ns, folders, profiles, kMembers);
+        if (!options.outOfProcess) TimeSignatures(ns, folders, profiles, progress, items, least);
 
         ResultModel rows([](const std::wstring& x, const std::wstring& y) { return ::lstrcmpW(x.c_str(), y.c_str()); });
         SearchLists lists(rows);
@@ -159,29 +173,26 @@ int main(int argc, char** argv)
         s.cancelRequested = &cancel;
         s.showFoundMessage = &showFound;
         // The working set is sampled every 256 items: its highest value less the value before
-        // the search is what the search itself holds at its peak (the stand-in's store, which
-        // lives in this process, is already loaded by then).
+        // the search is what the search itself holds at its peak (in process, the stand-in's
+        // store is already loaded by then).
         SIZE_T highest = 0;
         long examined = 0;
         s.processMessages = [&] {
             if (++examined % 256 == 0) highest = std::max(highest, Memory().WorkingSetSize);
-            if (pump) ProcessPendingMessages(window);
+            if (options.pump) ProcessPendingMessages(window);
         };
         control.call(L"ResetCounts");
         const SIZE_T before = Memory().WorkingSetSize;
-        a = Now();
+        const double a = Now();
         RunStandardSearch(s);
         const double search = Now() - a;
-        std::printf("standard search: %.2f s, %zu rows (%.2f x the raw read)\n", search, rows.size(), search / raw);
-        std::printf("calls per item:");
-        for (const wchar_t* member : kMembers)
-            std::printf(" %ls %.3f", member, control.call(L"CallCount", member).toInt() / static_cast<double>(items));
-        std::printf("\nworking set before the search %.0f MB, highest during it %.0f MB (+%.0f MB), process peak %.0f MB\n",
+        std::printf("standard search: %.3f s, %zu rows; search / least read = %.2f\n", search, rows.size(),
+                    search / least);
+        PrintCounts(control, "standard search", items, rows.size());
+        std::printf("working set before the search %.0f MB, highest during it %.0f MB (+%.0f MB), process peak %.0f MB\n",
                     Mb(before), Mb(std::max(highest, before)), Mb(std::max(highest, before) - before),
                     Mb(Memory().PeakWorkingSetSize));
         ::DestroyWindow(window);
     }
-    ::DeleteFileW(path);
-    ::DeleteFileW((std::wstring(path) + L".journal").c_str());
     return 0;
 }

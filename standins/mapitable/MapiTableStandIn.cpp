@@ -2,10 +2,12 @@
 // only. `Item` takes an Items collection of the Outlook stand-in; `ExecSQL` parses the one
 // query form the program sends and returns a record set with ADO's members (EOF, BOF,
 // MoveNext, MoveFirst, RecordCount, Fields, Fields.Item(name or index), Field.Name and
-// Field.Value). The rows come from the Outlook stand-in's direct read of its store
-// (Items.StandInTable), never item by item. Field objects follow the record set's current
+// Field.Value). Like a MAPI-table component, which reads the store through MAPI in its
+// client's process, it reads the Outlook stand-in's profile itself (StoreReader), wherever
+// Outlook runs, never item by item. Field objects follow the record set's current
 // row, as ADO's do. Test controls on the MapiTable object:
-//   CallCount (calls into this component's objects since the last ResetCounts), ResetCounts(),
+//   CallCount (calls into this component's objects since the last ResetCounts), QueryCount
+//   (ExecSQL calls since then), ResetCounts(),
 //   FailMoveNextAt (row index whose MoveNext fails in later record sets; -1 for none).
 #include <windows.h>
 
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "MapiQuery.h"
+#include "StoreReader.h"
 #include "platform/ComError.h"
 #include "platform/Dispatch.h"
 #include "platform/RegKey.h"
@@ -42,6 +45,7 @@ HMODULE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 std::atomic<long> g_calls{0};
+std::atomic<long> g_queries{0};
 std::atomic<long> g_failMoveNextAt{-1};
 
 struct Fault {
@@ -183,7 +187,7 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
-// One query's result: the names of the fields and the rows as the Outlook stand-in read them.
+// One query's result: the names of the fields and the rows as StoreReader read them from the store.
 struct Table {
     std::vector<std::wstring> names; // "EntryID", then the query's columns
     gleaner::Variant rows;           // 2-D array of VARIANT: row, then column
@@ -229,7 +233,7 @@ struct Cursor {
 };
 
 enum : DISPID { kName = 1, kValue, kCount, kItem, kEof, kBof, kMoveNext, kMoveFirst, kRecordCount, kFields,
-                kExecSql, kCallCount, kResetCounts, kFailMoveNextAt };
+                kExecSql, kCallCount, kResetCounts, kFailMoveNextAt, kQueryCount };
 
 class Field final : public Object {
 public:
@@ -336,7 +340,8 @@ protected:
     const std::vector<Member>& members() const override
     {
         static const std::vector<Member> list{{L"Item", kItem}, {L"ExecSQL", kExecSql}, {L"CallCount", kCallCount},
-                                              {L"ResetCounts", kResetCounts}, {L"FailMoveNextAt", kFailMoveNextAt}};
+                                              {L"ResetCounts", kResetCounts}, {L"FailMoveNextAt", kFailMoveNextAt},
+                                              {L"QueryCount", kQueryCount}};
         return list;
     }
     void call(DISPID id, WORD flags, const Args& args, gleaner::Variant& result) override
@@ -346,9 +351,16 @@ protected:
             if (IsPut(flags)) items_ = gleaner::Dispatch::FromVariant(args.value);
             else result = items_.variant();
             break;
-        case kExecSql: Give(result, new RecordSet(Query(args.at(0).toText()))); break;
+        case kExecSql:
+            ++g_queries;
+            Give(result, new RecordSet(Query(args.at(0).toText())));
+            break;
         case kCallCount: result = gleaner::Variant(static_cast<long>(g_calls.load())); break;
-        case kResetCounts: g_calls = 0; break;
+        case kQueryCount: result = gleaner::Variant(static_cast<long>(g_queries.load())); break;
+        case kResetCounts:
+            g_calls = 0;
+            g_queries = 0;
+            break;
         case kFailMoveNextAt:
             if (IsPut(flags)) g_failMoveNextAt = args.value.toInt();
             else result = gleaner::Variant(static_cast<long>(g_failMoveNextAt.load()));
@@ -357,22 +369,15 @@ protected:
     }
 
 private:
-    std::shared_ptr<const Table> Query(const std::wstring& text) const
+    std::shared_ptr<const Table> Query(const std::wstring& text)
     {
         const ParsedQuery query = ParseQuery(text);
         if (!query.ok) throw Fault{query.error};
         if (!items_) throw Fault{L"No folder chosen: set Item to a folder's items first."};
         auto table = std::make_shared<Table>();
         table->names.push_back(L"EntryID");
-        std::wstring columns;
-        for (const std::wstring& column : query.columns) {
-            table->names.push_back(column);
-            if (!columns.empty()) columns += L',';
-            columns += column;
-        }
-        table->rows = items_.call(L"StandInTable", columns);
-        if (table->rows.vt() != (VT_ARRAY | VT_VARIANT) || ::SafeArrayGetDim(table->rows.raw().parray) != 2)
-            throw Fault{L"Item is not an Items collection of the Outlook stand-in."};
+        for (const std::wstring& column : query.columns) table->names.push_back(column);
+        table->rows = reader_.Rows(ProfilePath(), FolderEntryId(), query.columns);
         LONG upper = -1;
         gleaner::CheckHr(::SafeArrayGetUBound(table->rows.raw().parray, 1, &upper));
         table->rowCount = upper + 1;
@@ -380,7 +385,31 @@ private:
         return table;
     }
 
+    // Which folder the Items collection shows: a constant number of calls into Outlook per query.
+    std::wstring FolderEntryId() const
+    {
+        try {
+            return items_.getObject(L"Parent").get(L"EntryID").toText();
+        } catch (const gleaner::ComError&) {
+            throw Fault{L"Item is not an Items collection of the Outlook stand-in."};
+        }
+    }
+    // The profile the Outlook stand-in serves, asked once: a MAPI session stays on its profile.
+    const std::wstring& ProfilePath()
+    {
+        if (profilePath_.empty()) {
+            try {
+                profilePath_ = items_.getObject(L"Application").getObject(L"StandIn").get(L"ProfilePath").toText();
+            } catch (const gleaner::ComError&) {
+                throw Fault{L"Item is not an Items collection of the Outlook stand-in."};
+            }
+        }
+        return profilePath_;
+    }
+
     gleaner::Dispatch items_;
+    std::wstring profilePath_;
+    StoreReader reader_;
 };
 
 class ClassFactory : public IClassFactory {

@@ -526,6 +526,12 @@ void Profile::load(const std::wstring& path)
     replayJournal();
 }
 
+void Profile::loadReadOnly(const std::wstring& path)
+{
+    readOnly_ = true;
+    load(path);
+}
+
 void Profile::parse(const std::string& text)
 {
     json root;
@@ -676,7 +682,7 @@ void Profile::replayJournal()
         any = true;
     }
     if (any) changed_ = true;
-    if (start < text.size()) {
+    if (start < text.size() && !readOnly_) {
         // Drop the torn tail so that the next change starts on a line of its own.
         changed_ = true;
         gleaner::UniqueFile file(::CreateFileW(journalPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -692,6 +698,7 @@ void Profile::replayJournal()
 
 void Profile::appendJournal(const std::string& line)
 {
+    if (readOnly_) Fail(L"the profile " + path_ + L" is open for reading only");
     if (!journal_) {
         journal_.reset(::CreateFileW(journalPath_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -757,7 +764,7 @@ std::string Profile::serialize() const
 
 void Profile::fold()
 {
-    if (!changed_ || path_.empty()) return;
+    if (!changed_ || path_.empty() || readOnly_) return;
     std::wstring temp = path_ + L".tmp";
     {
         gleaner::UniqueFile file(

@@ -96,6 +96,9 @@ public:
 
     // Loads the file and replays its journal. Throws Fault with the reason.
     void load(const std::wstring& path);
+    // The same for a reader beside the Outlook that serves the file (as a MAPI client beside
+    // Outlook): neither the file nor its journal is ever written, and changes are refused.
+    void loadReadOnly(const std::wstring& path);
 
     const std::wstring& path() const { return path_; }
     std::wstring version = L"12.0.0.6423";
@@ -130,6 +133,7 @@ private:
     std::wstring journalPath_;
     gleaner::UniqueFile journal_;
     bool changed_ = false;
+    bool readOnly_ = false;
     std::unordered_map<std::wstring, std::shared_ptr<Item>> itemsById_;
     std::unordered_map<std::wstring, Folder*> foldersById_;
 };

@@ -181,7 +181,8 @@ std::map<std::wstring, std::vector<std::wstring>> ProfileContents()
     return contents;
 }
 
-Session::Session(std::string_view profileJson) : profile_(folder_.File(L"profile.json"))
+Session::Session(std::string_view profileJson, Outlook outlook)
+    : profile_(folder_.File(L"profile.json")), outlook_(outlook)
 {
     WriteFileBytes(profile_, profileJson);
     program_.emplace(WinePath(GLEANER_EXE), WinePath(GLEANER_MAPI32), folder_.path());
@@ -191,6 +192,7 @@ Session::~Session() = default;
 
 std::unique_ptr<Gleaner> Session::Start(bool waitForMainWindow)
 {
+    if (outlook_ == Outlook::OutOfProcess && !host_) host_.emplace(profile_);
     LaunchOptions options;
     options.exe = program_->exe();
     options.profile = profile_;
@@ -200,8 +202,23 @@ std::unique_ptr<Gleaner> Session::Start(bool waitForMainWindow)
     return app;
 }
 
-std::map<std::wstring, std::vector<std::wstring>> Session::Contents() const
+long Session::OutOfProcessCalls(std::wstring_view member) const { return host_ ? host_->CallCount(member) : 0; }
+
+void Session::EndOutlook()
 {
+    if (!host_) return;
+    // The program reaches Outlook through GetNamespace first; without it the program must have
+    // fallen back to an Outlook of its own.
+    const long attached = host_->CallCount(L"GetNamespace");
+    const DWORD code = host_->End();
+    host_.reset();
+    if (attached == 0) throw std::runtime_error("the program never attached to Outlook out of process");
+    if (code != 0) throw std::runtime_error("Outlook out of process ended with objects left, exit code " + std::to_string(code));
+}
+
+std::map<std::wstring, std::vector<std::wstring>> Session::Contents()
+{
+    EndOutlook();
     ::SetEnvironmentVariableW(L"OUTLOOK_STANDIN_PROFILE", profile_.c_str());
     return ProfileContents();
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Gleaner.h"
+#include "support/OutlookHost.h"
 
 namespace gleaner::e2e {
 
@@ -83,30 +84,44 @@ private:
 // process through the stand-in once the program has released it.
 std::map<std::wstring, std::vector<std::wstring>> ProfileContents();
 
+// Where the program finds Outlook: the stand-in in its own process (started by the program's
+// CoCreateInstance), or the stand-in's host in a process of its own, running before the program
+// starts, which the program attaches to through the running object table as to a running Outlook.
+enum class Outlook { InProcess, OutOfProcess };
+
 // Runs a complete program session in a folder of its own: the profile, the program copy, the
 // registry guard and the error log tail, with a helper to start the program.
 class Session {
 public:
     // `profileJson`: the stand-in profile (UTF-8). The settings key starts absent.
-    explicit Session(std::string_view profileJson);
+    explicit Session(std::string_view profileJson, Outlook outlook = Outlook::InProcess);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     // Starts the program and waits for its main window (unless `waitForMainWindow` is false).
+    // Out of process, the host is started first, unless it runs already.
     std::unique_ptr<Gleaner> Start(bool waitForMainWindow = true);
-    // The profile's contents now (the program must have ended).
-    std::map<std::wstring, std::vector<std::wstring>> Contents() const;
+    // The profile's contents now (the program must have ended). Out of process, the host is
+    // ended first, so that the profile is folded; it throws when the program never attached to it.
+    std::map<std::wstring, std::vector<std::wstring>> Contents();
+    // Calls of a member that the host has served (out of process, while it runs).
+    long OutOfProcessCalls(std::wstring_view member) const;
     const std::wstring& profile() const noexcept { return profile_; }
     std::wstring MailLog() const { return folder_.File(L"mapi.log"); }
     const ErrorLogTail& errorLog() const noexcept { return errorLog_; }
 
 private:
+    void EndOutlook();
+
     TempFolder folder_;
     SettingsKeyGuard settings_;
     ErrorLogTail errorLog_;
     std::wstring profile_;
     std::optional<ProgramCopy> program_;
+    Outlook outlook_;
+    // Ended before the folder with the profile goes.
+    std::optional<test::OutlookHost> host_;
 };
 
 // A text file's bytes (UTF-8 or ANSI); empty when absent.

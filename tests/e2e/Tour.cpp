@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "Screenshot.h"
 #include "platform/ComInit.h"
 #include "platform/Text.h"
+#include "support/OutlookHost.h"
 
 namespace gleaner::e2e {
 
@@ -103,6 +105,11 @@ int RunTour(const std::wstring& exe, const std::wstring& screenshotFolder)
         options.profile = profile;
         Tour tour(screenshotFolder);
 
+        // Outlook runs before the program, in a process of its own, as the user's Outlook does:
+        // the program attaches to it, and every call of the tour crosses processes.
+        Say(L"Outlook (the stand-in's host) started out of process");
+        std::optional<test::OutlookHost> outlook(std::in_place, options.profile);
+
         Say(L"Start-up");
         Gleaner app(options);
         app.WaitForMainWindow();
@@ -126,6 +133,12 @@ int RunTour(const std::wstring& exe, const std::wstring& screenshotFolder)
 
         Say(L"Exit");
         const DWORD code = app.Exit();
+        const long served = outlook->CallCount(L"GetNamespace");
+        const DWORD outlookCode = outlook->End();
+        outlook.reset();
+        tour.Report(L"Outlook out of process: the program attached " + std::to_wstring(served) +
+                        L" time(s); it ended with exit code " + std::to_wstring(outlookCode),
+                    served > 0 && outlookCode == 0);
         const auto after = ProfileContents();
         const std::size_t removed = ItemCount(before) - ItemCount(after);
         tour.Report(L"exit code " + std::to_wstring(code) + L"; the profile went from " +

@@ -95,9 +95,10 @@ TEST(EndToEnd, FirstStartShowsEveryFolderTickedAndWritesFirstRunSettingsAtExit)
     EXPECT_EQ(session.Contents(), before) << "a start and an exit change nothing in Outlook";
 }
 
+// Out of process, as against a running Outlook.
 TEST(EndToEnd, StandardSearchListsEachCopyWithTheOldestKept)
 {
-    Session session(kSmallProfile);
+    Session session(kSmallProfile, Outlook::OutOfProcess);
     auto app = session.Start();
     const SearchOutcome found = app->Search();
 
@@ -111,6 +112,7 @@ TEST(EndToEnd, StandardSearchListsEachCopyWithTheOldestKept)
     EXPECT_EQ(Column(rows, &Row::caption), Texts({L"n", L"c", L"c", L"n", L"c", L"c"}));
     EXPECT_EQ(Column(rows, &Row::subject), Texts({L"Report", L"Report", L"Report", L"Lunch", L"Lunch", L"Lunch"}));
     EXPECT_EQ(Column(rows, &Row::folder), Texts({kInbox, kInbox, kInbox, kInbox, kInbox, kKept}));
+    EXPECT_GE(session.OutOfProcessCalls(L"Subject"), 7) << "every item's subject read across processes";
     EXPECT_EQ(app->Exit(), 0u);
 }
 
@@ -289,7 +291,8 @@ TEST(EndToEnd, SupportReportReachesTheMailProgram)
 }
 
 
-// Processing with each of the four actions, after the user has unticked one duplicate.
+// Processing with each of the four actions, after the user has unticked one duplicate; Outlook
+// out of process, as a running Outlook is.
 struct ActionCase {
     const char* name;
     const wchar_t* radioButton;
@@ -305,7 +308,7 @@ class Processing : public ::testing::TestWithParam<ActionCase> {};
 TEST_P(Processing, TickedRowsGetTheChosenActionAndTheListEmpties)
 {
     const ActionCase& action = GetParam();
-    Session session(kSmallProfile);
+    Session session(kSmallProfile, Outlook::OutOfProcess);
     Contents expected = session.Contents();
     for (const auto& [folder, subjects] : action.changed) expected[folder] = subjects;
     if (action.moveToArchive) {

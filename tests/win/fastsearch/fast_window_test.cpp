@@ -35,9 +35,12 @@ public:
 
 TEST(FastSearchWindow, FastSearchBoxChoosesTheSearch)
 {
+    // One profile file for both runs: the security manager's stand-in keeps the first window's
+    // Outlook for the rest of the process (nothing disconnects it), so the second window is
+    // served from the same store, and the MAPI table reads that store's file.
+    test::StandInProfile profile(kProfile);
     for (bool fast : {false, true}) {
         SCOPED_TRACE(fast);
-        test::StandInProfile profile(kProfile);
         ComInit com;
         QuietPrompter prompter;
         ScopedPrompter scoped(prompter);
@@ -53,12 +56,13 @@ TEST(FastSearchWindow, FastSearchBoxChoosesTheSearch)
             form->Form3->SetProfiles(profiles);
             ::SendMessageW(form->CheckBox1, BM_SETCHECK, fast ? BST_CHECKED : BST_UNCHECKED, 0);
             test::StandInControl(outlook).call(L"ResetCounts");
+            form->MapiTable.call(L"ResetCounts");
             ::SendMessageW(form->BitBtn1, BM_CLICK, 0, 0);
             EXPECT_EQ(form->Results.size(), 4u);
             EXPECT_EQ(form->Progress.StatusText(), L"4 duplicated items found.");
             // Only the fast search queries the table and never opens an item by position.
             EXPECT_EQ(static_cast<bool>(form->ADODataSet1), fast);
-            EXPECT_EQ(test::CallCount(outlook, L"StandInTable") > 0, fast);
+            EXPECT_EQ(form->MapiTable.get(L"CallCount").toInt() > 1, fast); // more than this read
             EXPECT_EQ(test::CallCount(outlook, L"Item") == 0, fast);
             EXPECT_EQ(form->ColumnList, fast ? std::vector<std::wstring>{L"Subject"} : std::vector<std::wstring>{});
             form->Close();
