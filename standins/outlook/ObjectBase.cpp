@@ -29,6 +29,7 @@ std::shared_ptr<Session> AcquireSession()
     } else {
         try {
             session->profile->load(buffer);
+            session->answers = session->profile->answers;
         } catch (const Fault& f) {
             session->loadError = L"Outlook stand-in: " + f.message;
             session->profile = std::make_unique<Profile>();
@@ -92,10 +93,13 @@ HRESULT STDMETHODCALLTYPE Object::GetTypeInfo(UINT, LCID, ITypeInfo** info)
 HRESULT STDMETHODCALLTYPE Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
     if (!names || !ids || count == 0) return E_INVALIDARG;
-    if (counted() && session_->gone()) return RPC_E_DISCONNECTED;
+    int id = FindMember(names[0] ? names[0] : L"");
+    // Application.StandIn is the tests' way in, never refused.
+    if (counted() && id != M_StandIn) {
+        if (HRESULT refused = session_->refusal(); FAILED(refused)) return refused;
+    }
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    int id = FindMember(names[0] ? names[0] : L"");
     if (id >= 0 && has(id)) ids[0] = id;
     else hr = DISP_E_UNKNOWNNAME;
     if (count > 1) hr = DISP_E_UNKNOWNNAME; // no named arguments
@@ -108,7 +112,7 @@ HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DI
     if (result) ::VariantInit(result);
     if (id < 0 || static_cast<size_t>(id) >= MemberCount() || !has(id)) return DISP_E_MEMBERNOTFOUND;
     if (counted()) {
-        if (session_->gone()) return RPC_E_DISCONNECTED;
+        if (HRESULT refused = id == M_StandIn ? S_OK : session_->refusal(); FAILED(refused)) return refused;
         session_->count(id);
     }
     try {
