@@ -30,6 +30,18 @@ std::size_t ItemCount(const std::map<std::wstring, std::vector<std::wstring>>& c
     return count;
 }
 
+// Items in the stores' Deleted Items folders, where Outlook's Delete puts them.
+std::size_t DeletedItemsCount(const std::map<std::wstring, std::vector<std::wstring>>& contents)
+{
+    const std::wstring tail = L"\\Deleted Items";
+    std::size_t count = 0;
+    for (const auto& [folder, subjects] : contents) {
+        if (folder.size() > tail.size() && folder.compare(folder.size() - tail.size(), tail.size(), tail) == 0)
+            count += subjects.size();
+    }
+    return count;
+}
+
 struct RowSummary {
     int ticked = 0;
     int originals = 0;
@@ -127,11 +139,12 @@ int RunTour(const std::wstring& exe, const std::wstring& screenshotFolder)
         Say(L"Exit");
         const DWORD code = app.Exit();
         const auto after = ProfileContents();
-        const std::size_t removed = ItemCount(before) - ItemCount(after);
-        tour.Report(L"exit code " + std::to_wstring(code) + L"; the profile went from " +
-                        std::to_wstring(ItemCount(before)) + L" to " + std::to_wstring(ItemCount(after)) + L" items (" +
-                        std::to_wstring(removed) + L" deleted, " + std::to_wstring(ticked) + L" were ticked)",
-                    code == 0 && removed == static_cast<std::size_t>(ticked));
+        // Outlook's Delete moves each item into its store's Deleted Items, empty before the run.
+        const std::size_t deleted = DeletedItemsCount(after) - DeletedItemsCount(before);
+        tour.Report(L"exit code " + std::to_wstring(code) + L"; the profile holds " + std::to_wstring(ItemCount(after)) +
+                        L" of its " + std::to_wstring(ItemCount(before)) + L" items, " + std::to_wstring(deleted) +
+                        L" of them now in Deleted Items (" + std::to_wstring(ticked) + L" were ticked)",
+                    code == 0 && deleted == static_cast<std::size_t>(ticked) && ItemCount(after) == ItemCount(before));
         return tour.failed() ? 1 : 0;
     } catch (const std::exception& error) {
         Say(L"  FAIL  " + FromUtf8(error.what()));
