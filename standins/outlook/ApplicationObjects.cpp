@@ -18,14 +18,11 @@ const Store* StoreArgument(const Args& args, const Profile& profile)
     return store;
 }
 
-// The folder or item a look-up by entry ID found, when the store argument allows it: a given
-// store must hold it, and a store marked so is searched only when named.
-template <typename Found>
-Found* Allowed(Found* found, const Store* named, const Store& holder)
+// Whether a look-up by entry ID with this store argument reaches what `holder` keeps: a named
+// store must be its own, and a store marked so is searched only when named.
+bool Reachable(const Store* named, const Store& holder)
 {
-    if (!found) return nullptr;
-    if (named ? named != &holder : holder.requiresStoreId) return nullptr;
-    return found;
+    return named ? named == &holder : !holder.requiresStoreId;
 }
 
 // Entry IDs are hexadecimal texts; Outlook refuses to compare anything else.
@@ -66,8 +63,7 @@ protected:
             std::wstring entryId = args.text(0);
             const Store* store = StoreArgument(args, profile());
             Folder* folder = profile().findFolder(entryId);
-            if (folder) folder = Allowed(folder, store, *folder->store);
-            if (!folder) throw Fault{kNotFound, kMapiNotFound};
+            if (!folder || !Reachable(store, *folder->store)) throw Fault{kNotFound, kMapiNotFound};
             CheckFault(folder->fail, L"open");
             Give(result, NewFolder(session_, application(), folder));
             break;
@@ -76,7 +72,7 @@ protected:
             std::wstring entryId = args.text(0);
             const Store* store = StoreArgument(args, profile());
             std::shared_ptr<Item> item = profile().findItem(entryId);
-            if (!item || !Allowed(item.get(), store, *item->parent->store)) throw Fault{kNotFound, kMapiNotFound};
+            if (!item || !Reachable(store, *item->parent->store)) throw Fault{kNotFound, kMapiNotFound};
             CheckFault(item->fail, L"open");
             Give(result, NewItem(session_, application(), std::move(item)));
             break;

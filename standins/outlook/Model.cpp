@@ -516,11 +516,6 @@ const Store* Profile::findStore(std::wstring_view storeId) const
     return nullptr;
 }
 
-Store* Profile::defaultStore() const
-{
-    return stores.empty() ? nullptr : const_cast<Store*>(&stores.front());
-}
-
 int Profile::majorVersion() const
 {
     int major = 0;

@@ -39,10 +39,10 @@ const std::wstring* FindFault(const FailMap& fail, std::wstring_view member);
 enum class Kind { Mail, Appointment, Contact, Journal, Note, Task, Meeting, Post, DistList, Other };
 Kind KindOfClass(std::wstring_view messageClass);
 bool IsDateMember(int id);
-// The folder role ("deletedItems", "inbox", ...) of an OlDefaultFolders value; null for others.
-const wchar_t* RoleOfDefaultFolder(int folderType);
 bool IsIntMember(int id);
 bool IsBoolMember(int id);
+// The folder role ("deletedItems", "inbox", ...) of an OlDefaultFolders value; null for others.
+const wchar_t* RoleOfDefaultFolder(int folderType);
 
 // What a date member reads as when the item has no value for it: 2009-01-01, stable across runs.
 inline constexpr double kDefaultDate = 39814.0;
@@ -157,7 +157,7 @@ public:
     Folder* findFolder(std::wstring_view entryId) const;
     const Store* findStore(std::wstring_view storeId) const;
     // The default (first) store; null when the profile has none.
-    Store* defaultStore() const;
+    Store* defaultStore() { return stores.empty() ? nullptr : &stores.front(); }
     // The major version, e.g. 12 for Outlook 2007's "12.0.0.6423".
     int majorVersion() const;
 
