@@ -161,7 +161,7 @@ private:
 class ItemObject : public Object {
 public:
     ItemObject(std::shared_ptr<Session> s, IDispatch* app, std::shared_ptr<Item> item)
-        : Object(std::move(s), app), item_(std::move(item)), entryId_(item_->entryId),
+        : Object(std::move(s), app), item_(std::move(item)), moves_(item_->moves),
           kind_(KindOfClass(item_->messageClass)), members_(&ItemMembers(kind_))
     {
     }
@@ -182,7 +182,7 @@ protected:
         const std::wstring& name = MemberName(id);
         // Moved or deleted since this object was handed out: the object no longer names it
         // (Move hands out a new one).
-        if (item_->deleted || item_->entryId != entryId_) throw Fault{kMovedOrDeleted, kMapiObjectDeleted};
+        if (item_->moves != moves_) throw Fault{kMovedOrDeleted, kMapiObjectDeleted};
         CheckFault(item_->fail, name);
         profile().enter(*item_->parent);
         switch (id) {
@@ -258,7 +258,7 @@ private:
     }
 
     std::shared_ptr<Item> item_;
-    std::wstring entryId_; // the item's when this object was made
+    std::uint32_t moves_; // the item's when this object was made
     Kind kind_;
     const MemberSet* members_;
     // Property writes wait for Save, as in Outlook.

@@ -548,6 +548,7 @@ void Profile::applyMove(Item& item, Folder& destination, const std::wstring& new
     destination.items.push_back(std::move(keep));
     ++destination.version;
     item.parent = &destination;
+    ++item.moves;
 }
 
 void Profile::applyRemove(Item& item)
@@ -557,6 +558,7 @@ void Profile::applyRemove(Item& item)
     if (it != from.end()) from.erase(it);
     ++item.parent->version;
     item.deleted = true;
+    ++item.moves;
     itemsById_.erase(item.entryId);
 }
 
@@ -683,13 +685,12 @@ void Profile::remove(Item& item)
     applyRemove(item);
 }
 
-void Profile::enter(Folder& folder)
+void Profile::arriveDue(Folder& folder)
 {
     while (!folder.arrivals.empty() && folder.calls >= folder.arrivals.front().afterCalls) {
         appendJournal(ordered_json({{"op", "arrive"}, {"folder", Narrow(folder.entryId)}}).dump());
         applyArrival(folder);
     }
-    ++folder.calls;
 }
 
 std::string Profile::serialize() const

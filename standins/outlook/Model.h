@@ -77,6 +77,7 @@ struct Item {
     FailMap fail;
     Folder* parent = nullptr;
     bool deleted = false;
+    std::uint32_t moves = 0; // moves and deletions so far: an item object made before one is stale
 
     const Value* find(int id) const;
     void set(int id, Value value);
@@ -168,7 +169,11 @@ public:
     // To its store's Deleted Items; for good when it is there already or the store has none.
     void remove(Item& item);
     // A call into the folder (itself, its items collections, its items): arrivals due come first.
-    void enter(Folder& folder);
+    void enter(Folder& folder)
+    {
+        if (!folder.arrivals.empty()) arriveDue(folder);
+        ++folder.calls;
+    }
 
     // Writes the whole profile back and empties the journal, when anything changed.
     void fold();
@@ -182,6 +187,7 @@ private:
     void applyMove(Item& item, Folder& destination, const std::wstring& newId);
     void applyRemove(Item& item);
     void applyArrival(Folder& folder);
+    void arriveDue(Folder& folder);
     std::wstring newEntryId(const Item& item, const Folder& destination) const;
     void index();
     std::string serialize() const;
