@@ -557,7 +557,6 @@ void Profile::applyRemove(Item& item)
     auto it = std::find_if(from.begin(), from.end(), [&](auto& p) { return p.get() == &item; });
     if (it != from.end()) from.erase(it);
     ++item.parent->version;
-    item.deleted = true;
     ++item.moves;
     itemsById_.erase(item.entryId);
 }

@@ -76,7 +76,6 @@ struct Item {
     std::vector<std::wstring> attachments;
     FailMap fail;
     Folder* parent = nullptr;
-    bool deleted = false;
     std::uint32_t moves = 0; // moves and deletions so far: an item object made before one is stale
 
     const Value* find(int id) const;
