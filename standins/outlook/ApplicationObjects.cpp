@@ -18,22 +18,18 @@ const Store* StoreArgument(const Args& args, const Profile& profile)
     return store;
 }
 
-int DefaultFolderRole(int kind, std::wstring& role)
+// Whether a look-up by entry ID with this store argument reaches what `holder` keeps: a named
+// store must be its own, and a store marked so is searched only when named.
+bool Reachable(const Store* named, const Store& holder)
 {
-    switch (kind) {
-    case 3: role = L"deletedItems"; break;
-    case 4: role = L"outbox"; break;
-    case 5: role = L"sentMail"; break;
-    case 6: role = L"inbox"; break;
-    case 9: role = L"calendar"; break;
-    case 10: role = L"contacts"; break;
-    case 11: role = L"journal"; break;
-    case 12: role = L"notes"; break;
-    case 13: role = L"tasks"; break;
-    case 16: role = L"drafts"; break;
-    default: return 0;
-    }
-    return 1;
+    return named ? named == &holder : !holder.requiresStoreId;
+}
+
+// Entry IDs are hexadecimal texts; Outlook refuses to compare anything else.
+bool IsEntryIdText(const std::wstring& text)
+{
+    if (text.empty() || text.size() % 2) return false;
+    return text.find_first_not_of(L"0123456789ABCDEFabcdef") == std::wstring::npos;
 }
 
 class NameSpaceObject : public Object {
@@ -45,8 +41,10 @@ protected:
     // No Name: reading it fails, as Outlook's NameSpace does.
     bool has(int id) const override
     {
-        static const MemberSet members{M_Application, M_Session, M_Parent, M_Class, M_Type, M_Logon, M_Logoff,
-                                       M_Folders, M_GetFolderFromID, M_GetItemFromID, M_GetDefaultFolder, M_PickFolder};
+        static const MemberSet members{M_Application,      M_Session,       M_Parent,           M_Class,
+                                       M_Type,             M_Logon,         M_Logoff,           M_Folders,
+                                       M_GetFolderFromID,  M_GetItemFromID, M_GetDefaultFolder, M_PickFolder,
+                                       M_Stores,           M_DefaultStore,  M_CompareEntryIDs};
         return members.has(id);
     }
     void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
@@ -66,7 +64,7 @@ protected:
             std::wstring entryId = args.text(0);
             const Store* store = StoreArgument(args, profile());
             Folder* folder = profile().findFolder(entryId);
-            if (!folder || (store && folder->store != store)) throw Fault{kNotFound, kMapiNotFound};
+            if (!folder || !Reachable(store, *folder->store)) throw Fault{kNotFound, kMapiNotFound};
             CheckFault(folder->fail, L"open");
             Give(result, NewFolder(session_, application(), folder));
             break;
@@ -75,14 +73,16 @@ protected:
             std::wstring entryId = args.text(0);
             const Store* store = StoreArgument(args, profile());
             std::shared_ptr<Item> item = profile().findItem(entryId);
-            if (!item || (store && item->parent->store != store)) throw Fault{kNotFound, kMapiNotFound};
+            if (!item || !Reachable(store, *item->parent->store)) throw Fault{kNotFound, kMapiNotFound};
             CheckFault(item->fail, L"open");
             Give(result, NewItem(session_, application(), std::move(item)));
             break;
         }
         case M_GetDefaultFolder: {
-            std::wstring role;
-            Folder* folder = DefaultFolderRole(args.integer(0), role) ? profile().folderByRole(role) : nullptr;
+            // The default store's folder, never another store's.
+            const wchar_t* role = RoleOfDefaultFolder(args.integer(0));
+            Store* store = profile().defaultStore();
+            Folder* folder = role && store ? store->folderByRole(role) : nullptr;
             if (!folder) throw Fault{L"The default folder could not be found.", kMapiNotFound};
             Give(result, NewFolder(session_, application(), folder));
             break;
@@ -91,6 +91,18 @@ protected:
             if (session().pickAnswer) Give(result, NewFolder(session_, application(), session().pickAnswer));
             else GiveNothing(result);
             break;
+        case M_Stores: Give(result, NewStores(session_, application())); break;
+        case M_DefaultStore:
+            if (!profile().defaultStore()) throw Fault{L"The default store could not be found.", kMapiNotFound};
+            Give(result, NewStore(session_, application(), profile().defaultStore()));
+            break;
+        case M_CompareEntryIDs: {
+            const std::wstring first = args.text(0), second = args.text(1);
+            if (!IsEntryIdText(first) || !IsEntryIdText(second)) throw Fault{kBadParameter, E_INVALIDARG};
+            // Hexadecimal digits name the same bytes in either case.
+            result = gleaner::Variant(SameName(first, second));
+            break;
+        }
         }
     }
 };
@@ -181,7 +193,8 @@ protected:
     {
         static const MemberSet members{M_CallCount, M_ResetCounts, M_PickFolderAnswer, M_DisplayLog, M_DisplayCount,
                                        M_SecurityPrompts, M_SecurityGuard, M_ProfilePath, M_DisconnectAfter,
-                                       M_RoundTrips, M_TypeInfo};
+                                       M_RoundTrips, M_TypeInfo, M_RejectCalls, M_RejectCode,
+                                       M_GuardAnswer};
         return members.has(id);
     }
     void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
@@ -237,6 +250,18 @@ protected:
         case M_TypeInfo:
             if (IsPut(flags)) s.typeInfo = args.value().toBool();
             else result = gleaner::Variant(s.typeInfo);
+            break;
+        case M_RejectCalls:
+            if (IsPut(flags)) s.answers.rejectCalls = args.value().toInt();
+            else result = gleaner::Variant(static_cast<long>(s.answers.rejectCalls));
+            break;
+        case M_RejectCode:
+            if (IsPut(flags)) s.answers.rejectCode = static_cast<HRESULT>(args.value().toInt());
+            else result = gleaner::Variant(static_cast<long>(s.answers.rejectCode));
+            break;
+        case M_GuardAnswer:
+            if (IsPut(flags)) s.answers.guardRefuses = SameName(args.value().toText(), L"No");
+            else result = gleaner::Variant(s.answers.guardRefuses ? L"No" : L"Yes");
             break;
         }
     }

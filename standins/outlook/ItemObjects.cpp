@@ -78,14 +78,29 @@ ClassId ItemClass(Kind kind)
     }
 }
 
-bool IsGuarded(int id)
+// Members the object-model guard protects, per item class, as far as the stand-in serves them
+// (Microsoft's "Protected Properties and Methods").
+bool IsGuarded(Kind kind, int id)
 {
-    switch (id) {
-    case M_Body: case M_To: case M_CC: case M_BCC: case M_SenderName: case M_Email1Address: case M_Email1DisplayName:
-    case M_SenderEmailAddress: case M_HTMLBody: return true;
+    if (id == M_Body) return true;
+    switch (kind) {
+    case Kind::Mail:
+        return id == M_To || id == M_CC || id == M_BCC || id == M_HTMLBody || id == M_SenderName ||
+               id == M_SenderEmailAddress;
+    case Kind::Appointment: return id == M_Organizer || id == M_RequiredAttendees || id == M_OptionalAttendees;
+    case Kind::Contact: return id == M_Email1Address || id == M_Email1DisplayName || id == M_Email2Address;
+    case Kind::Journal: return id == M_ContactNames;
+    case Kind::Task: return id == M_Owner || id == M_ContactNames;
+    case Kind::Meeting: return id == M_SenderName;
+    case Kind::Post: return id == M_HTMLBody || id == M_SenderName;
     default: return false;
     }
 }
+
+// A refused prompt as the user's "No" reaches the caller; the code is the profile's.
+constexpr wchar_t kGuardRefused[] = L"Operation aborted";
+constexpr wchar_t kMovedOrDeleted[] = L"The item has been moved or deleted.";
+constexpr HRESULT kMapiObjectDeleted = static_cast<HRESULT>(0x8004010A);
 
 class AttachmentObject : public Object {
 public:
@@ -165,8 +180,8 @@ private:
 class ItemObject : public Object {
 public:
     ItemObject(std::shared_ptr<Session> s, IDispatch* app, std::shared_ptr<Item> item)
-        : Object(std::move(s), app), item_(std::move(item)), kind_(KindOfClass(item_->messageClass)),
-          members_(&ItemMembers(kind_))
+        : Object(std::move(s), app), item_(std::move(item)), moves_(item_->moves),
+          kind_(KindOfClass(item_->messageClass)), members_(&ItemMembers(kind_))
     {
     }
     ClassId classId() const override { return ItemClass(kind_); }
@@ -185,8 +200,11 @@ protected:
     void call(int id, WORD flags, const Args& args, gleaner::Variant& result) override
     {
         const std::wstring& name = MemberName(id);
-        if (item_->deleted) throw Fault{kNotFound, kMapiNotFound};
+        // Moved or deleted since this object was handed out: the object no longer names it
+        // (Move hands out a new one).
+        if (item_->moves != moves_) throw Fault{kMovedOrDeleted, kMapiObjectDeleted};
         CheckFault(item_->fail, name);
+        profile().enter(*item_->parent);
         switch (id) {
         case M_Application: result = gleaner::Variant(application()); return;
         case M_Session: Give(result, NewNameSpace(session_, application())); return;
@@ -241,7 +259,10 @@ protected:
             pending_.emplace_back(id, std::move(value));
             return;
         }
-        if (IsGuarded(id) && session().guard) ++session().prompts;
+        if (session().guard && IsGuarded(kind_, id)) {
+            ++session().prompts;
+            if (session().answers.guardRefuses) throw Fault{kGuardRefused, session().answers.guardCode};
+        }
         if (const Value* pending = findPending(id)) PutValue(result, *pending);
         else if (const Value* stored = item_->find(id)) PutValue(result, *stored);
         else PutValue(result, DefaultValue(id));
@@ -257,6 +278,7 @@ private:
     }
 
     std::shared_ptr<Item> item_;
+    std::uint32_t moves_; // the item's when this object was made
     Kind kind_;
     const MemberSet* members_;
     // Property writes wait for Save, as in Outlook.

@@ -30,6 +30,8 @@ namespace standin {
     X(TTYTDDTelephoneNumber)                                                                                 \
     X(StartDate) X(DueDate) X(Owner) X(TotalWork) X(ActualWork) X(Complete) X(Status) X(PercentComplete)    \
     X(DateCompleted) X(ContactNames)                                                                         \
+    X(Store) X(Stores) X(DefaultStore) X(CompareEntryIDs) X(GetRootFolder) X(Sort)                           \
+    X(RejectCalls) X(RejectCode) X(GuardAnswer)                                                              \
     X(CallCount) X(ResetCounts) X(PickFolderAnswer) X(DisplayLog) X(DisplayCount) X(SecurityPrompts)        \
     X(SecurityGuard) X(ProfilePath) X(DisconnectAfter) X(RoundTrips) X(TypeInfo)
 

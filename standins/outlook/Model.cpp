@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <unordered_set>
 
 #include "Members.h"
@@ -33,40 +34,6 @@ std::wstring Wide(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 std::string Narrow(std::wstring_view text) { return gleaner::ToUtf8(text); }
-
-bool StartsWithClass(std::wstring_view messageClass, std::wstring_view prefix)
-{
-    if (messageClass.size() < prefix.size()) return false;
-    if (!SameName(messageClass.substr(0, prefix.size()), prefix)) return false;
-    return messageClass.size() == prefix.size() || messageClass[prefix.size()] == L'.';
-}
-
-// Days from 1970-01-01 of a proleptic Gregorian date.
-long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-void CivilFromDays(long long z, int& y, unsigned& m, unsigned& d)
-{
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long yy = static_cast<long long>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<int>(yy + (m <= 2));
-}
-
-constexpr long long kOleEpochDays = -25569; // 1899-12-30 relative to 1970-01-01
 
 FailMap ParseFail(const json& node)
 {
@@ -165,16 +132,6 @@ std::string Hex(std::uint64_t value, int digits)
     return text;
 }
 
-std::uint64_t Fnv(std::wstring_view text, std::uint64_t seed)
-{
-    std::uint64_t h = seed;
-    for (wchar_t c : text) {
-        h ^= static_cast<std::uint64_t>(c);
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 // Builds the object tree; entry IDs that the profile leaves out are given afterwards, so
 // that a generated one never takes an ID that a later item fixes for itself.
 struct Builder {
@@ -238,11 +195,8 @@ struct Builder {
         return defaultItemType >= 0 && defaultItemType < 8 ? kClasses[defaultItemType] : L"IPM.Note";
     }
 
-    void folder(const json& node, Folder& f, Folder* parent, Store* store, size_t uid)
+    static void folderKeys(const json& node, Folder& f)
     {
-        if (!node.is_object()) Fail(L"a folder must be an object");
-        f.parent = parent;
-        f.store = store;
         const json* name = JsonMember(node, "name");
         if (!name || !name->is_string()) Fail(L"every folder and store needs a \"name\"");
         f.name = Wide(name->get<std::string>());
@@ -253,6 +207,35 @@ struct Builder {
         }
         if (const json* role = JsonMember(node, "role")) f.role = Wide(role->get<std::string>());
         if (const json* fail = JsonMember(node, "fail")) f.fail = ParseFail(*fail);
+        if (const json* order = JsonMember(node, "order")) {
+            const std::string text = order->is_string() ? order->get<std::string>() : "";
+            if (SameKey(text, "newestFirst")) f.order = Order::NewestFirst;
+            else if (SameKey(text, "shuffled")) f.order = Order::Shuffled;
+            else if (!SameKey(text, "asListed")) Fail(L"order of " + f.name + L" must be asListed, newestFirst or shuffled");
+        }
+        if (const json* seed = JsonMember(node, "seed")) f.seed = seed->get<std::uint32_t>();
+    }
+
+    void arrivals(const json& node, Folder& f, size_t uid)
+    {
+        if (!node.is_array()) Fail(L"arrivals of " + f.name + L" must be a list");
+        for (auto& entry : node) {
+            const json* after = entry.is_object() ? JsonMember(entry, "afterCalls") : nullptr;
+            const json* list = entry.is_object() ? JsonMember(entry, "items") : nullptr;
+            if (!after || !after->is_number_integer() || !list || !list->is_array())
+                Fail(L"every arrival of " + f.name + L" needs \"afterCalls\" and \"items\"");
+            Arrival arrival{after->get<long long>(), {}};
+            for (auto& i : *list) arrival.items.push_back(item(i, &f, uid));
+            f.arrivals.push_back(std::move(arrival));
+        }
+    }
+
+    void folder(const json& node, Folder& f, Folder* parent, Store* store, size_t uid)
+    {
+        if (!node.is_object()) Fail(L"a folder must be an object");
+        f.parent = parent;
+        f.store = store;
+        folderKeys(node, f);
         if (f.entryId.empty()) foldersWithoutId.emplace_back(&f, uid);
         else takeId(f.entryId);
         if (const json* items = JsonMember(node, "items")) {
@@ -260,6 +243,7 @@ struct Builder {
             f.items.reserve(items->size());
             for (auto& i : *items) f.items.push_back(item(i, &f, uid));
         }
+        if (const json* list = JsonMember(node, "arrivals")) arrivals(*list, f, uid);
         if (const json* folders = JsonMember(node, "folders")) {
             if (!folders->is_array()) Fail(L"folders of " + f.name + L" must be a list");
             for (auto& sub : *folders) {
@@ -287,6 +271,21 @@ struct Builder {
     }
 };
 
+ordered_json ItemJson(const Item& item)
+{
+    ordered_json i = ordered_json::object();
+    i["messageClass"] = Narrow(item.messageClass);
+    i["entryID"] = Narrow(item.entryId);
+    for (auto& [id, value] : item.props) i[Narrow(MemberName(id))] = ValueJson(value);
+    if (!item.attachments.empty()) {
+        ordered_json names = ordered_json::array();
+        for (auto& a : item.attachments) names.push_back(Narrow(a));
+        i["attachments"] = std::move(names);
+    }
+    if (!item.fail.empty()) i["fail"] = FailJson(item.fail);
+    return i;
+}
+
 void SerializeFolder(const Folder& f, ordered_json& node)
 {
     node["name"] = Narrow(f.name);
@@ -294,19 +293,18 @@ void SerializeFolder(const Folder& f, ordered_json& node)
     node["defaultItemType"] = f.defaultItemType;
     if (!f.role.empty()) node["role"] = Narrow(f.role);
     if (!f.fail.empty()) node["fail"] = FailJson(f.fail);
+    if (f.order != Order::AsListed) node["order"] = f.order == Order::NewestFirst ? "newestFirst" : "shuffled";
+    if (f.seed) node["seed"] = f.seed;
     ordered_json items = ordered_json::array();
-    for (auto& item : f.items) {
-        ordered_json i = ordered_json::object();
-        i["messageClass"] = Narrow(item->messageClass);
-        i["entryID"] = Narrow(item->entryId);
-        for (auto& [id, value] : item->props) i[Narrow(MemberName(id))] = ValueJson(value);
-        if (!item->attachments.empty()) {
-            ordered_json names = ordered_json::array();
-            for (auto& a : item->attachments) names.push_back(Narrow(a));
-            i["attachments"] = std::move(names);
+    for (auto& item : f.items) items.push_back(ItemJson(*item));
+    if (!f.arrivals.empty()) {
+        ordered_json list = ordered_json::array();
+        for (auto& arrival : f.arrivals) {
+            ordered_json due = ordered_json::array();
+            for (auto& item : arrival.items) due.push_back(ItemJson(*item));
+            list.push_back({{"afterCalls", arrival.afterCalls}, {"items", std::move(due)}});
         }
-        if (!item->fail.empty()) i["fail"] = FailJson(item->fail);
-        items.push_back(std::move(i));
+        node["arrivals"] = std::move(list);
     }
     node["items"] = std::move(items);
     ordered_json folders = ordered_json::array();
@@ -316,6 +314,56 @@ void SerializeFolder(const Folder& f, ordered_json& node)
         folders.push_back(std::move(s));
     }
     node["folders"] = std::move(folders);
+}
+
+// An HRESULT as a profile gives it: a number, a hexadecimal text, or one of the names below.
+HRESULT ParseCode(const json& node, const char* what)
+{
+    static const std::pair<const char*, HRESULT> kNames[] = {
+        {"RPC_E_CALL_REJECTED", RPC_E_CALL_REJECTED},
+        {"RPC_E_SERVERCALL_RETRYLATER", RPC_E_SERVERCALL_RETRYLATER},
+        {"MAPI_E_NOT_SUPPORTED", kMapiNotSupported},
+        {"E_ABORT", E_ABORT},
+    };
+    if (node.is_number_integer()) return static_cast<HRESULT>(static_cast<std::uint32_t>(node.get<long long>()));
+    const std::string text = node.is_string() ? node.get<std::string>() : "";
+    for (auto& [name, code] : kNames) {
+        if (SameKey(text, name)) return code;
+    }
+    if (text.size() > 2 && SameKey(text.substr(0, 2), "0x")) {
+        char* end = nullptr;
+        unsigned long value = std::strtoul(text.c_str() + 2, &end, 16);
+        if (end && *end == '\0') return static_cast<HRESULT>(value);
+    }
+    Fail(L"the profile's " + Wide(what) + L" is no error code: " + Wide(node.dump()));
+}
+
+std::string CodeText(HRESULT code)
+{
+    return "0x" + Hex(static_cast<std::uint32_t>(code), 8);
+}
+
+Answers ParseAnswers(const json& root)
+{
+    Answers answers;
+    if (const json* v = JsonMember(root, "rejectCalls")) answers.rejectCalls = v->get<long long>();
+    if (const json* v = JsonMember(root, "rejectCode")) answers.rejectCode = ParseCode(*v, "rejectCode");
+    if (const json* v = JsonMember(root, "guardAnswer")) {
+        const std::string answer = v->get<std::string>();
+        if (!SameKey(answer, "yes") && !SameKey(answer, "no")) Fail(L"guardAnswer must be \"yes\" or \"no\"");
+        answers.guardRefuses = SameKey(answer, "no");
+    }
+    if (const json* v = JsonMember(root, "guardCode")) answers.guardCode = ParseCode(*v, "guardCode");
+    return answers;
+}
+
+void AnswersJson(const Answers& answers, ordered_json& root)
+{
+    const Answers plain;
+    if (answers.rejectCalls) root["rejectCalls"] = answers.rejectCalls;
+    if (answers.rejectCode != plain.rejectCode) root["rejectCode"] = CodeText(answers.rejectCode);
+    if (answers.guardRefuses) root["guardAnswer"] = "no";
+    if (answers.guardCode != plain.guardCode) root["guardCode"] = CodeText(answers.guardCode);
 }
 
 std::string ReadWholeFile(const std::wstring& path, bool mustExist)
@@ -352,162 +400,27 @@ void WriteAll(HANDLE file, const std::string& text, const std::wstring& path)
     }
 }
 
-} // namespace
-
-const std::wstring* FindFault(const FailMap& fail, std::wstring_view member)
+void ParseStore(const json& node, size_t i, Store& store, Builder& builder)
 {
-    for (auto& [name, message] : fail) {
-        if (SameName(name, member)) return &message;
+    const json* name = node.is_object() ? JsonMember(node, "name") : nullptr;
+    std::wstring storeName = name && name->is_string() ? Wide(name->get<std::string>()) : L"";
+    std::wstring seed = storeName + L"#" + std::to_wstring(i);
+    builder.uids.push_back(Hex(HashText(seed, 14695981039346656037ull), 16) + Hex(HashText(seed, 1099511628211ull), 16));
+    store.uid = Wide(builder.uids[i]);
+    store.top = std::make_unique<Folder>();
+    builder.folder(node, *store.top, nullptr, &store, i);
+    if (const json* id = JsonMember(node, "storeID")) store.storeId = Wide(id->get<std::string>());
+    else store.storeId = Wide("0000000038A1BB1005E5101AA1BB08002B2A56C20000" + builder.uids[i]);
+    if (const json* v = JsonMember(node, "requiresStoreID")) store.requiresStoreId = v->get<bool>();
+    if (const json* v = JsonMember(node, "missingDefaultFolder")) {
+        const std::string answer = v->get<std::string>();
+        if (!SameKey(answer, "nothing") && !SameKey(answer, "fail"))
+            Fail(L"missingDefaultFolder of " + storeName + L" must be \"fail\" or \"nothing\"");
+        store.missingDefaultFolderIsNothing = SameKey(answer, "nothing");
     }
-    return nullptr;
-}
-
-Kind KindOfClass(std::wstring_view c)
-{
-    if (StartsWithClass(c, L"IPM.Schedule.Meeting")) return Kind::Meeting;
-    if (StartsWithClass(c, L"IPM.Note")) return Kind::Mail;
-    if (StartsWithClass(c, L"IPM.Appointment")) return Kind::Appointment;
-    if (StartsWithClass(c, L"IPM.Contact")) return Kind::Contact;
-    if (StartsWithClass(c, L"IPM.Activity")) return Kind::Journal;
-    if (StartsWithClass(c, L"IPM.StickyNote")) return Kind::Note;
-    if (StartsWithClass(c, L"IPM.Task")) return Kind::Task;
-    if (StartsWithClass(c, L"IPM.Post")) return Kind::Post;
-    if (StartsWithClass(c, L"IPM.DistList")) return Kind::DistList;
-    return Kind::Other;
-}
-
-bool IsDateMember(int id)
-{
-    switch (id) {
-    case M_Start: case M_End: case M_StartDate: case M_DueDate: case M_CreationTime: case M_LastModificationTime:
-    case M_ReceivedTime: case M_SentOn: case M_DateCompleted: return true;
-    default: return false;
-    }
-}
-
-bool IsIntMember(int id)
-{
-    switch (id) {
-    case M_Size: case M_TotalWork: case M_ActualWork: case M_Importance: case M_Sensitivity: case M_Duration:
-    case M_BusyStatus: case M_Status: case M_PercentComplete: return true;
-    default: return false;
-    }
-}
-
-bool IsBoolMember(int id)
-{
-    switch (id) {
-    case M_UnRead: case M_NoAging: case M_AllDayEvent: case M_Complete: return true;
-    default: return false;
-    }
-}
-
-namespace {
-
-// Reads exactly `count` digits at `pos`.
-bool Digits(std::string_view t, size_t& pos, size_t count, int& value)
-{
-    if (pos + count > t.size()) return false;
-    value = 0;
-    for (size_t i = 0; i < count; ++i, ++pos) {
-        char c = t[pos];
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
-
-bool Expect(std::string_view t, size_t& pos, char c)
-{
-    if (pos >= t.size() || t[pos] != c) return false;
-    ++pos;
-    return true;
 }
 
 } // namespace
-
-bool ParseDate(std::string_view t, double& oleDate)
-{
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    size_t pos = 0;
-    if (!Digits(t, pos, 4, y) || !Expect(t, pos, '-') || !Digits(t, pos, 2, mo) || !Expect(t, pos, '-') ||
-        !Digits(t, pos, 2, d))
-        return false;
-    double fraction = 0;
-    if (pos < t.size()) {
-        if (t[pos] != 'T' && t[pos] != ' ') return false;
-        ++pos;
-        if (!Digits(t, pos, 2, h) || !Expect(t, pos, ':') || !Digits(t, pos, 2, mi) || !Expect(t, pos, ':') ||
-            !Digits(t, pos, 2, s))
-            return false;
-        if (pos < t.size()) {
-            if (!Expect(t, pos, '.') || pos == t.size()) return false;
-            double scale = 0.1;
-            for (; pos < t.size(); ++pos) {
-                if (t[pos] < '0' || t[pos] > '9') return false;
-                fraction += (t[pos] - '0') * scale;
-                scale /= 10;
-            }
-        }
-    }
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || y < 100) return false;
-    long long days = DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) - kOleEpochDays;
-    double secondsOfDay = h * 3600.0 + mi * 60.0 + s + fraction;
-    // OLE dates before 1899-12-30 count the day backwards but the time forwards.
-    oleDate = days >= 0 ? days + secondsOfDay / 86400.0 : days - secondsOfDay / 86400.0;
-    return true;
-}
-
-std::string FormatDate(double oleDate)
-{
-    double whole = oleDate >= 0 ? std::floor(oleDate) : std::ceil(oleDate);
-    long long ms = std::llround(std::fabs(oleDate - whole) * 86400000.0);
-    long long days = static_cast<long long>(whole);
-    if (ms >= 86400000) {
-        ms -= 86400000;
-        days += oleDate >= 0 ? 1 : -1;
-    }
-    int y = 0;
-    unsigned m = 0, d = 0;
-    CivilFromDays(days + kOleEpochDays, y, m, d);
-    char buffer[40];
-    int n = std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02lld:%02lld:%02lld", y, m, d, ms / 3600000,
-                          ms / 60000 % 60, ms / 1000 % 60);
-    if (ms % 1000) std::snprintf(buffer + n, sizeof buffer - n, ".%03lld", ms % 1000);
-    return buffer;
-}
-
-const Value* Item::find(int id) const
-{
-    for (auto& [key, value] : props) {
-        if (key == id) return &value;
-    }
-    return nullptr;
-}
-
-void Item::set(int id, Value value)
-{
-    if (id == M_MessageClass) {
-        messageClass = value.text;
-        return;
-    }
-    for (auto& [key, existing] : props) {
-        if (key == id) {
-            existing = std::move(value);
-            return;
-        }
-    }
-    props.emplace_back(id, std::move(value));
-}
-
-std::int32_t Item::size() const
-{
-    if (const Value* given = find(M_Size); given && given->type == Value::Int) return static_cast<std::int32_t>(given->number);
-    long long total = 256 + 2 * static_cast<long long>(messageClass.size());
-    for (auto& [id, value] : props) total += value.type == Value::Text ? 2 * static_cast<long long>(value.text.size()) : 8;
-    for (auto& name : attachments) total += 1024 + 2 * static_cast<long long>(name.size());
-    return static_cast<std::int32_t>(std::min<long long>(total, INT32_MAX));
-}
 
 Profile::~Profile()
 {
@@ -549,6 +462,7 @@ void Profile::parse(const std::string& text)
             applicationFail = ParseFail(*JsonMember(*a, "fail"));
         if (const json* n = JsonMember(root, "namespace"); n && JsonMember(*n, "fail"))
             namespaceFail = ParseFail(*JsonMember(*n, "fail"));
+        answers = ParseAnswers(root);
         if (const json* list = JsonMember(root, "addins")) {
             for (auto& node : *list) {
                 AddIn addin;
@@ -563,26 +477,20 @@ void Profile::parse(const std::string& text)
         if (const json* list = JsonMember(root, "stores")) {
             if (!list->is_array()) Fail(L"\"stores\" must be a list");
             stores.resize(list->size());
-            for (size_t i = 0; i < list->size(); ++i) {
-                const json& node = (*list)[i];
-                Store& store = stores[i];
-                const json* name = node.is_object() ? JsonMember(node, "name") : nullptr;
-                std::wstring storeName = name && name->is_string() ? Wide(name->get<std::string>()) : L"";
-                std::wstring seed = storeName + L"#" + std::to_wstring(i);
-                builder.uids.push_back(Hex(Fnv(seed, 14695981039346656037ull), 16) +
-                                       Hex(Fnv(seed, 1099511628211ull), 16));
-                store.top = std::make_unique<Folder>();
-                builder.folder(node, *store.top, nullptr, &store, i);
-                if (const json* id = JsonMember(node, "storeID")) store.storeId = Wide(id->get<std::string>());
-                else store.storeId = Wide("0000000038A1BB1005E5101AA1BB08002B2A56C20000" + builder.uids[i]);
-            }
+            for (size_t i = 0; i < list->size(); ++i) ParseStore((*list)[i], i, stores[i], builder);
         }
     } catch (const json::exception& e) {
         Fail(L"the profile " + path_ + L" has a value of the wrong type: " + Wide(e.what()));
     }
     builder.assignIds();
-
     itemsById_.reserve(builder.itemsWithoutId.size() + builder.taken.size());
+    index();
+}
+
+
+// Every folder and item that can be found by its entry ID; items still to arrive are not.
+void Profile::index()
+{
     std::vector<Folder*> pending;
     for (auto& store : stores) pending.push_back(store.top.get());
     while (!pending.empty()) {
@@ -614,18 +522,14 @@ const Store* Profile::findStore(std::wstring_view storeId) const
     return nullptr;
 }
 
-Folder* Profile::folderByRole(std::wstring_view role) const
+int Profile::majorVersion() const
 {
-    for (auto& store : stores) {
-        std::vector<Folder*> pending{store.top.get()};
-        while (!pending.empty()) {
-            Folder* f = pending.front();
-            pending.erase(pending.begin());
-            if (SameName(f->role, role)) return f;
-            for (auto& sub : f->folders) pending.push_back(sub.get());
-        }
+    int major = 0;
+    for (wchar_t c : version) {
+        if (c < L'0' || c > L'9') break;
+        major = major * 10 + (c - L'0');
     }
-    return nullptr;
+    return major;
 }
 
 void Profile::applySet(Item& item, const std::vector<std::pair<int, Value>>& values)
@@ -633,15 +537,24 @@ void Profile::applySet(Item& item, const std::vector<std::pair<int, Value>>& val
     for (auto& [id, value] : values) item.set(id, value);
 }
 
-void Profile::applyMove(Item& item, Folder& destination)
+void Profile::applyMove(Item& item, Folder& destination, const std::wstring& newId)
 {
     auto& from = item.parent->items;
     auto it = std::find_if(from.begin(), from.end(), [&](auto& p) { return p.get() == &item; });
     if (it == from.end()) return;
     std::shared_ptr<Item> keep = *it;
     from.erase(it);
+    ++item.parent->version;
+    if (!newId.empty() && newId != item.entryId) {
+        // The old entry ID no longer finds the item.
+        itemsById_.erase(item.entryId);
+        item.entryId = newId;
+        itemsById_[newId] = keep;
+    }
     destination.items.push_back(std::move(keep));
+    ++destination.version;
     item.parent = &destination;
+    ++item.moves;
 }
 
 void Profile::applyRemove(Item& item)
@@ -649,8 +562,32 @@ void Profile::applyRemove(Item& item)
     auto& from = item.parent->items;
     auto it = std::find_if(from.begin(), from.end(), [&](auto& p) { return p.get() == &item; });
     if (it != from.end()) from.erase(it);
-    item.deleted = true;
+    ++item.parent->version;
+    ++item.moves;
     itemsById_.erase(item.entryId);
+}
+
+void Profile::applyArrival(Folder& folder)
+{
+    if (folder.arrivals.empty()) return;
+    Arrival arrival = std::move(folder.arrivals.front());
+    folder.arrivals.erase(folder.arrivals.begin());
+    // New mail comes in at the top of the list, shifting every position after it.
+    folder.items.insert(folder.items.begin(), arrival.items.begin(), arrival.items.end());
+    for (auto& item : arrival.items) itemsById_[item->entryId] = item;
+    ++folder.version;
+}
+
+// A moved item's new entry ID: the destination store's prefix and a tail derived from the old
+// ID and the destination, so the same moves give the same IDs in every run.
+std::wstring Profile::newEntryId(const Item& item, const Folder& destination) const
+{
+    const std::wstring seed = item.entryId + L">" + destination.entryId;
+    for (std::uint64_t salt = 0;; ++salt) {
+        std::wstring id = L"00000000" + destination.store->uid + L"07000000" +
+                          Wide(Hex(HashText(seed, 14695981039346656037ull ^ salt), 16));
+        if (!itemsById_.count(id) && !foldersById_.count(id)) return id;
+    }
 }
 
 void Profile::replayJournal()
@@ -660,25 +597,7 @@ void Profile::replayJournal()
     bool any = false;
     // Only complete lines count: a change whose line was cut short by a kill never returned.
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        json op = json::parse(text.begin() + static_cast<std::ptrdiff_t>(start),
-                              text.begin() + static_cast<std::ptrdiff_t>(end), nullptr, false);
-        if (!op.is_object() || !op.contains("op") || !op.contains("id")) continue;
-        std::shared_ptr<Item> item = findItem(Wide(op["id"].get<std::string>()));
-        if (!item) continue;
-        std::string kind = op["op"].get<std::string>();
-        if (kind == "set" && op.contains("values")) {
-            std::vector<std::pair<int, Value>> values;
-            for (auto& [key, value] : op["values"].items()) {
-                std::wstring name = Wide(key);
-                int id = RegisterMember(name);
-                values.emplace_back(id, ValueFromJson(id, value, name));
-            }
-            applySet(*item, values);
-        } else if (kind == "move" && op.contains("to")) {
-            if (Folder* to = findFolder(Wide(op["to"].get<std::string>()))) applyMove(*item, *to);
-        } else if (kind == "delete") {
-            applyRemove(*item);
-        }
+        replayLine(text.substr(start, end - start));
         any = true;
     }
     if (any) changed_ = true;
@@ -693,6 +612,37 @@ void Profile::replayJournal()
             ::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN);
             ::SetEndOfFile(file.get());
         }
+    }
+}
+
+// One journal line. A "move" without "newId" (journals written before moves changed entry
+// IDs) keeps the ID; "delete" is a deletion for good.
+void Profile::replayLine(const std::string& line)
+{
+    json op = json::parse(line, nullptr, false);
+    if (!op.is_object() || !op.contains("op")) return;
+    const std::string kind = op["op"].is_string() ? op["op"].get<std::string>() : "";
+    if (kind == "arrive") {
+        if (Folder* folder = op.contains("folder") ? findFolder(Wide(op["folder"].get<std::string>())) : nullptr)
+            applyArrival(*folder);
+        return;
+    }
+    if (!op.contains("id")) return;
+    std::shared_ptr<Item> item = findItem(Wide(op["id"].get<std::string>()));
+    if (!item) return;
+    if (kind == "set" && op.contains("values")) {
+        std::vector<std::pair<int, Value>> values;
+        for (auto& [key, value] : op["values"].items()) {
+            std::wstring name = Wide(key);
+            int id = RegisterMember(name);
+            values.emplace_back(id, ValueFromJson(id, value, name));
+        }
+        applySet(*item, values);
+    } else if (kind == "move" && op.contains("to")) {
+        std::wstring newId = op.contains("newId") ? Wide(op["newId"].get<std::string>()) : item->entryId;
+        if (Folder* to = findFolder(Wide(op["to"].get<std::string>()))) applyMove(*item, *to, newId);
+    } else if (kind == "delete") {
+        applyRemove(*item);
     }
 }
 
@@ -722,16 +672,31 @@ void Profile::setValues(Item& item, const std::vector<std::pair<int, Value>>& va
 
 void Profile::move(Item& item, Folder& destination)
 {
-    ordered_json op = {{"op", "move"}, {"id", Narrow(item.entryId)}, {"to", Narrow(destination.entryId)}};
+    const std::wstring newId = newEntryId(item, destination);
+    ordered_json op = {{"op", "move"}, {"id", Narrow(item.entryId)}, {"to", Narrow(destination.entryId)},
+                       {"newId", Narrow(newId)}};
     appendJournal(op.dump());
-    applyMove(item, destination);
+    applyMove(item, destination, newId);
 }
 
 void Profile::remove(Item& item)
 {
+    Folder* bin = item.parent->store->deletedItems();
+    if (bin && bin != item.parent) {
+        move(item, *bin);
+        return;
+    }
     ordered_json op = {{"op", "delete"}, {"id", Narrow(item.entryId)}};
     appendJournal(op.dump());
     applyRemove(item);
+}
+
+void Profile::arriveDue(Folder& folder)
+{
+    while (!folder.arrivals.empty() && folder.calls >= folder.arrivals.front().afterCalls) {
+        appendJournal(ordered_json({{"op", "arrive"}, {"folder", Narrow(folder.entryId)}}).dump());
+        applyArrival(folder);
+    }
 }
 
 std::string Profile::serialize() const
@@ -741,6 +706,7 @@ std::string Profile::serialize() const
     if (unavailable) root["unavailable"] = true;
     if (!applicationFail.empty()) root["application"] = {{"fail", FailJson(applicationFail)}};
     if (!namespaceFail.empty()) root["namespace"] = {{"fail", FailJson(namespaceFail)}};
+    AnswersJson(answers, root);
     ordered_json list = ordered_json::array();
     for (auto& a : addins) {
         ordered_json node = {{"description", Narrow(a.description)},
@@ -756,6 +722,8 @@ std::string Profile::serialize() const
         ordered_json node = ordered_json::object();
         SerializeFolder(*store.top, node);
         node["storeID"] = Narrow(store.storeId);
+        if (store.requiresStoreId) node["requiresStoreID"] = true;
+        if (store.missingDefaultFolderIsNothing) node["missingDefaultFolder"] = "nothing";
         storeList.push_back(std::move(node));
     }
     root["stores"] = std::move(storeList);

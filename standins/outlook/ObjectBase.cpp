@@ -39,6 +39,7 @@ std::shared_ptr<Session> AcquireSession()
     } else {
         try {
             session->profile->load(buffer);
+            session->answers = session->profile->answers;
         } catch (const Fault& f) {
             session->loadError = L"Outlook stand-in: " + f.message;
             session->profile = std::make_unique<Profile>();
@@ -136,10 +137,13 @@ HRESULT STDMETHODCALLTYPE Object::GetTypeInfo(UINT index, LCID, ITypeInfo** info
 HRESULT STDMETHODCALLTYPE Object::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
     if (!names || !ids || count == 0) return E_INVALIDARG;
-    if (counted() && session_->gone()) return RPC_E_DISCONNECTED;
+    int id = FindMember(names[0] ? names[0] : L"");
+    // Application.StandIn is the tests' way in, never refused.
+    if (counted() && id != M_StandIn) {
+        if (HRESULT refused = session_->refusal(); FAILED(refused)) return refused;
+    }
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    int id = FindMember(names[0] ? names[0] : L"");
     if (counted() && id != M_StandIn) session_->trips.nameLookup(id);
     if (id >= 0 && has(id)) ids[0] = type().dispIdOf(id);
     else hr = DISP_E_UNKNOWNNAME;
@@ -151,12 +155,15 @@ HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID dispId, REFIID, LCID, WORD flags
                                          VARIANT* result, EXCEPINFO* info, UINT*)
 {
     if (result) ::VariantInit(result);
-    if (counted() && session_->gone()) return RPC_E_DISCONNECTED;
     const TypeLibrary::Interface& face = type();
     int id = face.memberOf(dispId);
     if (id < 0 || static_cast<size_t>(id) >= MemberCount() || !has(id)) {
         if (counted()) session_->trips.strayInvoke();
         return DISP_E_MEMBERNOTFOUND;
+    }
+    // A dead or busy server turns the call away before it reaches the object.
+    if (counted() && id != M_StandIn) {
+        if (HRESULT refused = session_->refusal(); FAILED(refused)) return refused;
     }
     // Application.StandIn leads to the control object: a test's own call, not one of Outlook's.
     if (counted() && id != M_StandIn) session_->count(id);

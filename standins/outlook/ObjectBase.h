@@ -44,9 +44,22 @@ struct Session {
     std::vector<std::wstring> displayLog;
     // Calls still answered before Outlook "goes away"; negative: never.
     long long disconnectAfter = -1;
+    // Busy and guard, from the profile at load, changed by the control object.
+    Answers answers;
 
     // True from the moment Outlook is gone: every call then fails as a dead server's would.
     bool gone() const { return disconnectAfter == 0; }
+    // What a call or name look-up fails with before it reaches the object, as it reaches a
+    // client: a dead server, or a busy one rejecting it; S_OK when it goes through.
+    HRESULT refusal()
+    {
+        if (gone()) return RPC_E_DISCONNECTED;
+        if (answers.rejectCalls > 0) {
+            --answers.rejectCalls;
+            return answers.rejectCode;
+        }
+        return S_OK;
+    }
     void count(int id)
     {
         trips.invoke(id);
@@ -214,6 +227,8 @@ Object* NewFolder(const std::shared_ptr<Session>& s, IDispatch* app, Folder* fol
 Object* NewFolders(const std::shared_ptr<Session>& s, IDispatch* app, Folder* owner);
 Object* NewItems(const std::shared_ptr<Session>& s, IDispatch* app, Folder* folder);
 Object* NewItem(const std::shared_ptr<Session>& s, IDispatch* app, std::shared_ptr<Item> item);
+Object* NewStore(const std::shared_ptr<Session>& s, IDispatch* app, Store* store);
+Object* NewStores(const std::shared_ptr<Session>& s, IDispatch* app);
 // The stand-in folder a variant holds, or null when it holds no folder of this server.
 Folder* FolderOf(const gleaner::Variant& value);
 

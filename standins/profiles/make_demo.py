@@ -136,7 +136,7 @@ archive = folder("Archive Folders", 0, [], [
     folder("Calendar", 1, items(appointment, 15)),
     folder("Contacts", 2, items(contact, 15)),
     folder("Tasks", 3, items(task, 10)),
-    folder("Deleted Items", 0, []),
+    folder("Deleted Items", 0, [], role="deletedItems"),
 ])
 
 # A mail folder holding items of several classes, as one does once notes or posts have been

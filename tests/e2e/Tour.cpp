@@ -32,8 +32,26 @@ std::size_t ItemCount(const std::map<std::wstring, std::vector<std::wstring>>& c
     return count;
 }
 
+// A store's Deleted Items, where Outlook's Delete puts the store's items (and deletes for good
+// what is there already).
+bool IsDeletedItems(const std::wstring& folderPath)
+{
+    const std::wstring tail = L"\\Deleted Items";
+    return folderPath.size() > tail.size() && folderPath.compare(folderPath.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+long long DeletedItemsCount(const std::map<std::wstring, std::vector<std::wstring>>& contents)
+{
+    long long count = 0;
+    for (const auto& [folder, subjects] : contents) {
+        if (IsDeletedItems(folder)) count += static_cast<long long>(subjects.size());
+    }
+    return count;
+}
+
 struct RowSummary {
     int ticked = 0;
+    int tickedInDeletedItems = 0;
     int originals = 0;
     std::set<std::wstring> folders;
     bool ticksFollowCaptions = true;
@@ -44,6 +62,7 @@ RowSummary Summarise(const std::vector<Row>& rows)
     RowSummary summary;
     for (const Row& row : rows) {
         summary.ticked += row.ticked ? 1 : 0;
+        summary.tickedInDeletedItems += row.ticked && IsDeletedItems(row.folder) ? 1 : 0;
         summary.originals += row.caption == L"n" ? 1 : 0;
         summary.folders.insert(row.folder);
         summary.ticksFollowCaptions = summary.ticksFollowCaptions && row.ticked == (row.caption == L"c");
@@ -125,7 +144,8 @@ int RunTour(const std::wstring& exe, const std::wstring& screenshotFolder)
         tour.SearchStep(app, true, L"3-fast-search.png");
 
         Say(L"Processing with the default action, Delete (permanetly)");
-        const int ticked = Summarise(app.Rows()).ticked;
+        const RowSummary toProcess = Summarise(app.Rows());
+        const int ticked = toProcess.ticked;
         const std::wstring processed = app.Process();
         const bool listEmpty = app.Rows().empty();
         tour.Step(app, L"4-processed.png", L"status: \"" + processed + L"\"; the result list is empty",
@@ -140,11 +160,15 @@ int RunTour(const std::wstring& exe, const std::wstring& screenshotFolder)
                         L" time(s); it ended with exit code " + std::to_wstring(outlookCode),
                     served > 0 && outlookCode == 0);
         const auto after = ProfileContents();
-        const std::size_t removed = ItemCount(before) - ItemCount(after);
-        tour.Report(L"exit code " + std::to_wstring(code) + L"; the profile went from " +
-                        std::to_wstring(ItemCount(before)) + L" to " + std::to_wstring(ItemCount(after)) + L" items (" +
-                        std::to_wstring(removed) + L" deleted, " + std::to_wstring(ticked) + L" were ticked)",
-                    code == 0 && removed == static_cast<std::size_t>(ticked));
+        // Outlook's Delete moves each ticked item into its store's Deleted Items, and deletes for
+        // good those that were there already.
+        const long long gone = static_cast<long long>(ItemCount(before)) - static_cast<long long>(ItemCount(after));
+        const long long intoBin = DeletedItemsCount(after) - DeletedItemsCount(before) + gone;
+        tour.Report(L"exit code " + std::to_wstring(code) + L"; of " + std::to_wstring(ticked) + L" ticked items " +
+                        std::to_wstring(intoBin) + L" went into Deleted Items and " + std::to_wstring(gone) +
+                        L" were deleted for good from there; the profile holds " + std::to_wstring(ItemCount(after)) +
+                        L" of its " + std::to_wstring(ItemCount(before)) + L" items",
+                    code == 0 && gone == toProcess.tickedInDeletedItems && intoBin == ticked - gone);
         return tour.failed() ? 1 : 0;
     } catch (const std::exception& error) {
         Say(L"  FAIL  " + FromUtf8(error.what()));

@@ -344,7 +344,9 @@ Contents With(Contents base, const wchar_t* folder, std::vector<std::wstring> su
 INSTANTIATE_TEST_SUITE_P(
     EndToEnd, Processing,
     ::testing::Values(
-        ActionCase{"DeletePermanently", L"Delete (permanetly)", false, kRemovedFromInboxAndKept},
+        // Outlook's Delete moves items into Deleted Items: "permanetly" leaves them there.
+        ActionCase{"DeletePermanently", L"Delete (permanetly)", false,
+                   With(kRemovedFromInboxAndKept, kDeleted, {L"Report", L"Lunch", L"Lunch"})},
         ActionCase{"MoveToDeletedItems", L"Delete (move to deleted items)", false,
                    With(kRemovedFromInboxAndKept, kDeleted, {L"Report", L"Lunch", L"Lunch"})},
         ActionCase{"MoveToFolder", L"Move to folder", true,

@@ -1,7 +1,8 @@
 #pragma once
-// What a stand-in profile holds after a reload: every item by entry identifier with its folder
-// and subject. Taken from a fresh Outlook.Application, so every Outlook object of the test must
-// be released first: the stand-in then folds its journal into the file and loads it afresh.
+// What a stand-in profile holds after a reload: every item by its TestKey (else its entry
+// identifier, which a move changes) with its entry identifier, folder and subject. Taken from a
+// fresh Outlook.Application, so every Outlook object of the test must be released first: the
+// stand-in then folds its journal into the file and loads it afresh.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 namespace process_test {
 
 struct StoredItem {
+    std::wstring entryId;
     std::wstring folderId;
     std::wstring folderName;
     std::wstring folderPath;
@@ -23,7 +25,7 @@ struct StoredItem {
     bool operator==(const StoredItem&) const = default;
 };
 
-using Snapshot = std::map<std::wstring, StoredItem>; // by the item's entry identifier
+using Snapshot = std::map<std::wstring, StoredItem>; // by the item's TestKey
 
 inline void AddFolderItems(const gleaner::Dispatch& folders, const std::wstring& parentPath, Snapshot& out)
 {
@@ -37,8 +39,8 @@ inline void AddFolderItems(const gleaner::Dispatch& folders, const std::wstring&
         const int itemCount = items.get(L"Count").toInt();
         for (int k = 1; k <= itemCount; ++k) {
             gleaner::Dispatch item = items.callObject(L"Item", k);
-            out[item.get(L"EntryID").toText()] = {folderId, folderName, folderPath, item.get(L"Subject").toText(),
-                                                   item.get(L"MessageClass").toText()};
+            out[gleaner::test::TestKeyOf(item)] = {item.get(L"EntryID").toText(), folderId, folderName, folderPath,
+                                                    item.get(L"Subject").toText(), item.get(L"MessageClass").toText()};
         }
         AddFolderItems(folder.getObject(L"Folders"), folderPath, out);
     }
@@ -62,7 +64,16 @@ inline Snapshot ReloadedProfile()
     return out;
 }
 
-// Each item's folder path and subject by entry identifier, e.g. \Store\Inbox:Subject.
+// The key of the item that had this entry identifier; empty when none had.
+inline std::wstring KeyOf(const Snapshot& profile, const std::wstring& entryId)
+{
+    for (const auto& [key, item] : profile) {
+        if (item.entryId == entryId) return key;
+    }
+    return {};
+}
+
+// Each item's folder path and subject by its key, e.g. \Store\Inbox:Subject.
 inline std::map<std::wstring, std::wstring> PathsAndSubjects(const Snapshot& profile)
 {
     std::map<std::wstring, std::wstring> out;

@@ -33,7 +33,8 @@ std::string Quoted(const std::wstring& text)
 
 std::string ItemJson(const ItemDef& item)
 {
-    std::string json = "{ \"entryID\": " + Quoted(item.entryId);
+    // The entry ID doubles as the TestKey, which follows the item when a move changes its ID.
+    std::string json = "{ \"entryID\": " + Quoted(item.entryId) + ", \"TestKey\": " + Quoted(item.entryId);
     if (!item.messageClass.empty()) json += ", \"messageClass\": " + Quoted(item.messageClass);
     for (const auto& [name, text] : item.texts) json += ", " + Quoted(name) + ": " + Quoted(text);
     for (const auto& [name, values] : item.lists) {
@@ -117,7 +118,7 @@ std::map<std::wstring, ItemState> ReadProfileItems()
             const int itemCount = folderItems.get(L"Count").toInt();
             for (int n = 1; n <= itemCount; ++n) {
                 gleaner::Dispatch item = folderItems.callObject(L"Item", n);
-                items[item.get(L"EntryID").toText()] = {path, item.get(L"Subject").toText()};
+                items[gleaner::test::TestKeyOf(item)] = {path, item.get(L"Subject").toText()};
             }
             walk(folder.getObject(L"Folders"), path);
         }

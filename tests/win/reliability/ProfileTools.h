@@ -53,8 +53,9 @@ struct ItemState {
 // profile can be read back whole after a run that met its faults.
 void DisarmFaults(const std::wstring& profilePath, const std::string& message);
 
-// Every item of the profile named by OUTLOOK_STANDIN_PROFILE, by entry identifier, read
-// through a new Outlook.Application. Call only while no other Outlook object is alive.
+// Every item of the profile named by OUTLOOK_STANDIN_PROFILE, by the entry identifier it was
+// generated with (its TestKey: a move gives the item a new one), read through a new
+// Outlook.Application. Call only while no other Outlook object is alive.
 std::map<std::wstring, ItemState> ReadProfileItems();
 
 } // namespace reliability

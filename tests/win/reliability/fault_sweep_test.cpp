@@ -235,6 +235,14 @@ protected:
             EXPECT_TRUE(outcome.tickedRows.count(id)) << "an item without a ticked row was touched";
             if (action == DuplicateBehavior::ModifySubject && now != after.end())
                 EXPECT_EQ(now->second.subject, L"***DUPLICATE***" + values.first);
+            // Delete, as Outlook does it, and Move take the item to a folder, never out of the store.
+            const bool moves = action == DuplicateBehavior::DeletePermanently ||
+                               action == DuplicateBehavior::MoveToDeletedItems || action == DuplicateBehavior::MoveToFolder;
+            if (moves) {
+                const wchar_t* const to = action == DuplicateBehavior::MoveToFolder ? L"\\Personal Folders\\Target"
+                                                                                     : L"\\Personal Folders\\Deleted Items";
+                EXPECT_TRUE(now != after.end() && now->second.folderPath == to) << "a processed item is not in " << ToUtf8(to);
+            }
         }
         for (const std::wstring& id : changed)
             EXPECT_TRUE(survivors.count(fixture.values.at(id))) << "an item was removed without an equal survivor";

@@ -71,6 +71,8 @@ TEST(StandInChanges, SubjectIsStoredBySaveOnly)
     EXPECT_EQ(again.ns.callObject(L"GetItemFromID", id).get(L"Subject").toText(), L"***DUPLICATE***one");
 }
 
+// Move hands out the moved item under its new entry ID; Delete puts the item into Deleted
+// Items, under a new one too. Both last.
 TEST(StandInChanges, MoveAndDeleteAreSeenAfterReload)
 {
     ComInit com;
@@ -78,7 +80,6 @@ TEST(StandInChanges, MoveAndDeleteAreSeenAfterReload)
     std::wstring moved, deleted, toDeleted;
     {
         Outlook o;
-        moved = o.item(2).get(L"EntryID").toText();
         deleted = o.item(3).get(L"EntryID").toText();
         toDeleted = o.item(4).get(L"EntryID").toText();
         // By reference, as the program passes the destination.
@@ -87,22 +88,24 @@ TEST(StandInChanges, MoveAndDeleteAreSeenAfterReload)
         ref.vt = VT_BYREF | VT_VARIANT;
         ref.pvarVal = &destination.raw();
         const Variant args[] = {Variant::Attach(ref)};
-        o.item(2).invoke(L"Move", DISPATCH_METHOD, args, 1);
+        moved = Dispatch::FromVariant(o.item(2).invoke(L"Move", DISPATCH_METHOD, args, 1)).get(L"EntryID").toText();
         o.ns.callObject(L"GetItemFromID", deleted).call(L"Delete");
         o.ns.callObject(L"GetItemFromID", toDeleted).call(L"Move", o.ns.callObject(L"GetDefaultFolder", 3).variant());
 
         EXPECT_EQ(o.subjects(o.inbox()), L"one;");
         EXPECT_EQ(o.subjects(o.sub()), L"two;");
+        EXPECT_EQ(o.subjects(o.ns.callObject(L"GetDefaultFolder", 3)), L"three;four;");
         EXPECT_EQ(o.ns.callObject(L"GetItemFromID", moved).getObject(L"Parent").get(L"Name").toText(), L"Sub");
         EXPECT_THROW(o.ns.call(L"GetItemFromID", deleted), ComError);
+        EXPECT_THROW(o.ns.call(L"GetItemFromID", toDeleted), ComError);
     }
     Outlook again;
     EXPECT_EQ(again.subjects(again.inbox()), L"one;");
     EXPECT_EQ(again.subjects(again.sub()), L"two;");
+    EXPECT_EQ(again.subjects(again.ns.callObject(L"GetDefaultFolder", 3)), L"three;four;");
     EXPECT_EQ(again.ns.callObject(L"GetItemFromID", moved).getObject(L"Parent").get(L"Name").toText(), L"Sub");
-    EXPECT_EQ(again.ns.callObject(L"GetItemFromID", toDeleted).getObject(L"Parent").get(L"Name").toText(),
-              L"Deleted Items");
     EXPECT_THROW(again.ns.call(L"GetItemFromID", deleted), ComError);
+    EXPECT_THROW(again.ns.call(L"GetItemFromID", toDeleted), ComError);
 }
 
 TEST(StandInChanges, ADeletedItemObjectFailsAfterwards)
@@ -191,6 +194,7 @@ TEST(StandInChanges, EveryCompletedChangeSurvivesAKilledProcess)
         Outlook o;
         EXPECT_EQ(o.subjects(o.inbox()), L"***DUPLICATE***one;four;");
         EXPECT_EQ(o.subjects(o.sub()), L"two;");
+        EXPECT_EQ(o.subjects(o.ns.callObject(L"GetDefaultFolder", 3)), L"three;");
         Dispatch four = o.item(2);
         four.put(L"Subject", L"4");
         four.call(L"Save");
@@ -198,6 +202,7 @@ TEST(StandInChanges, EveryCompletedChangeSurvivesAKilledProcess)
     Outlook o;
     EXPECT_EQ(o.subjects(o.inbox()), L"***DUPLICATE***one;4;");
     EXPECT_EQ(o.subjects(o.sub()), L"two;");
+    EXPECT_EQ(o.subjects(o.ns.callObject(L"GetDefaultFolder", 3)), L"three;");
 }
 
 } // namespace

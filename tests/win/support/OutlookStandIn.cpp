@@ -1,9 +1,11 @@
 #include "support/OutlookStandIn.h"
 
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "platform/ComError.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
 
@@ -58,6 +60,11 @@ StandInProfile StandInProfile::CopyOf(const std::wstring& windowsPath)
     return StandInProfile(ReadFileText(windowsPath));
 }
 
+StandInProfile StandInProfile::TaggedCopyOf(const std::wstring& windowsPath)
+{
+    return StandInProfile(WithTestKeys(ReadFileText(windowsPath)));
+}
+
 void StandInProfile::point()
 {
     std::vector<wchar_t> buffer(32768);
@@ -91,6 +98,33 @@ Dispatch StandInControl(const Dispatch& application) { return application.getObj
 long CallCount(const Dispatch& application, std::wstring_view member)
 {
     return StandInControl(application).call(L"CallCount", std::wstring(member)).toInt();
+}
+
+std::string WithTestKeys(std::string_view json)
+{
+    const std::string_view marker = "\"messageClass\"";
+    std::string out;
+    out.reserve(json.size() + json.size() / 8);
+    int next = 0;
+    for (std::size_t at = 0;;) {
+        const std::size_t found = json.find(marker, at);
+        out.append(json.substr(at, found == std::string_view::npos ? std::string_view::npos : found - at));
+        if (found == std::string_view::npos) return out;
+        char key[32];
+        std::snprintf(key, sizeof key, "\"%s\": \"K%05d\", ", ToUtf8(kTestKey).c_str(), ++next);
+        out += key;
+        out.append(marker);
+        at = found + marker.size();
+    }
+}
+
+std::wstring TestKeyOf(const Dispatch& item)
+{
+    try {
+        return item.get(kTestKey).toText();
+    } catch (const ComError&) {
+        return item.get(L"EntryID").toText();
+    }
 }
 
 std::wstring SourcePath(std::wstring_view relative)

@@ -20,6 +20,8 @@ public:
     explicit StandInProfile(std::string_view json);
     // A copy of a profile file, e.g. SourcePath("standins/profiles/demo.json").
     static StandInProfile CopyOf(const std::wstring& windowsPath);
+    // The same, every item given a TestKey of its own (see WithTestKeys).
+    static StandInProfile TaggedCopyOf(const std::wstring& windowsPath);
     ~StandInProfile();
     StandInProfile(StandInProfile&& other) noexcept;
     StandInProfile(const StandInProfile&) = delete;
@@ -50,5 +52,15 @@ Dispatch StandInControl(const Dispatch& application);
 long CallCount(const Dispatch& application, std::wstring_view member);
 // A file of the source tree as a Windows path (Wine maps / to Z:).
 std::wstring SourcePath(std::wstring_view relative);
+
+// Moving an item, and so deleting it into Deleted Items, gives it a new entry ID, as Outlook
+// does. Tests that follow an item across such changes give it a property of their own,
+// "TestKey", which the program never reads.
+inline constexpr wchar_t kTestKey[] = L"TestKey";
+// Profile text (UTF-8) whose every item gets the TestKey "K00001", "K00002", ... in file order.
+// Items are told apart from folders by their "messageClass", which each item must carry.
+std::string WithTestKeys(std::string_view json);
+// An item's TestKey, else (an item given none) its entry ID.
+std::wstring TestKeyOf(const Dispatch& item);
 
 } // namespace gleaner::test
