@@ -22,7 +22,7 @@ public:
     // The window's DPI, to which the panel's width is scaled.
     void SetDpi(int dpi);
 
-    // Panel 0 to 300 pixels with the progress bar at 0 in it / back to 0 pixels, bar hidden.
+    // Panel 0 to 300 pixels (at 96 DPI) with the progress bar at 0 in it / back to 0 pixels, bar hidden.
     void Show();
     void Hide();
     bool Visible() const noexcept { return visible_; }
