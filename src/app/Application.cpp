@@ -45,8 +45,11 @@ int TApplication::Run()
 {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab between the controls of the window the message is for, the main window or the
-        // Options dialog; Enter for its default button.
+        if (accelerators_ && mainForm_ && ::IsWindow(mainForm_) &&
+            ::TranslateAcceleratorW(mainForm_, accelerators_, &message))
+            continue;
+        // Tab, arrows and mnemonics between the controls of the window the message is for, the
+        // main window or the Options dialog; Enter for its default button, Esc.
         HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
         if (root && root != hwnd_ && ::IsDialogMessageW(root, &message)) continue;
         ::TranslateMessage(&message);

@@ -19,6 +19,8 @@ public:
     HWND hwnd() const noexcept { return hwnd_; }
     // The window whose task bar button this is; minimising it minimises the application.
     void SetMainForm(HWND mainForm) noexcept { mainForm_ = mainForm; }
+    // Keys of the main window's commands, which work in every window of the program.
+    void SetAccelerators(HACCEL accelerators) noexcept { accelerators_ = accelerators; }
     // Shows the task bar button.
     void Show();
     // Runs until the main window has ended the program.
@@ -30,6 +32,7 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND mainForm_ = nullptr;
+    HACCEL accelerators_ = nullptr; // the main window's
 };
 
 } // namespace gleaner

@@ -9,7 +9,10 @@
 #include "app/ErrorLog.h"
 #include "app/Prompts.h"
 #include "detect/FastSearch.h"
+#include "platform/CheckBoxImages.h"
 #include "platform/ComError.h"
+#include "platform/DialogKeys.h"
+#include "platform/Dpi.h"
 #include "platform/Jpeg.h"
 #include "process/Processing.h"
 #include "settings/MainFormSettings.h"
@@ -26,7 +29,11 @@ constexpr wchar_t kClassName[] = L"TForm1";
 constexpr wchar_t kCaption[] = L"Gleaner - get rid of Outlook duplicates";
 constexpr wchar_t kDownloadPage[] = L"https://www.ostrel.example/download?id=7";
 
-// Layout at the design size, in pixels.
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr wchar_t kFontFace[] = L"Tahoma";
+
+// Layout at the design size, in pixels at 96 DPI.
 constexpr int kMargin = 4;
 constexpr int kLabelTop = 76;
 constexpr int kLabelHeight = 14;
@@ -37,6 +44,12 @@ constexpr int kButtonHeight = 28;
 constexpr int kButtonGap = 6;
 constexpr int kButtonPadding = 28;
 constexpr int kMinPane = 30;
+constexpr int kSideMargin = 8; // the label, the check box and the buttons from the sides
+constexpr int kCheckBoxWidth = 100;
+constexpr int kCheckBoxHeight = 17;
+constexpr int kCheckGap = 4; // between a check box's mark and its text
+constexpr int kPictureSize = 16;
+constexpr int kStatusPanel0 = 150;
 
 std::wstring NoFoldersMessage()
 {
@@ -50,15 +63,13 @@ void LogWith(const std::exception& error, const wchar_t* location)
     LogError(ExceptionMessage(error) + location);
 }
 
-int TextWidth(HWND window, HFONT font, const std::wstring& text)
+// The preview is read-only: it keeps the arrow keys for scrolling, and leaves Tab, Enter and
+// Esc to the window. A multi-line edit box would take them all, and on Esc close its parent.
+LRESULT CALLBACK PreviewKeys(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    HDC dc = ::GetDC(window);
-    HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
-    return size.cx;
+    if (message == WM_GETDLGCODE) return DLGC_WANTARROWS | DLGC_HASSETSEL;
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, PreviewKeys, 0);
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 HBITMAP LoadJpegResource(const wchar_t* name)
@@ -92,10 +103,13 @@ HWND TForm1::Create(HWND owner)
         if (!::RegisterClassExW(&windowClass)) ThrowLastError();
     }
     CreateMenuBar();
-    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    RECT bounds{0, 0, kDesignWidth, kDesignHeight};
-    ::AdjustWindowRectEx(&bounds, style, TRUE, 0);
-    HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+    // The system's DPI to begin with; a window that opens on a monitor of another DPI is told
+    // so right after it is made, and WM_DPICHANGED says so whenever it moves.
+    dpi_ = SystemDpi();
+    const DpiScale scale(dpi_);
+    const SIZE client{scale(kDesignWidth), scale(kDesignHeight)};
+    const RECT bounds = WindowRectForClient(client, kStyle, true, kExStyle, dpi_);
+    HWND window = ::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                     bounds.right - bounds.left, bounds.bottom - bounds.top, owner, menu_, instance,
                                     this);
     if (!window) {
@@ -103,6 +117,8 @@ HWND TForm1::Create(HWND owner)
         menu_ = nullptr;
         ThrowLastError();
     }
+    FitClientArea(window, client);
+    if (const int dpi = DpiOfWindow(window); dpi != dpi_) OnDpiChanged(dpi, nullptr);
     // Only now, after FormCreate: nothing there may read a setting.
     Form3 = std::make_unique<TForm3>();
     Form3->Create(window, std::make_unique<MainFormSettings>(*this), OutlookNamespace);
@@ -135,10 +151,14 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SHOWWINDOW: OnShowWindow(wParam != 0); return 0;
     case WM_SIZE: OnSize(); return 0;
     case WM_GETMINMAXINFO: OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_DRAWITEM: OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
-    case DM_GETDEFID: return MAKELRESULT(kBitBtn1, DC_HASDEFID);
+    case WM_NEXTDLGCTL: OnNextDlgCtl(wParam, lParam); return 0;
+    // Enter clicks the focused push button, else "Search for duplicates".
+    case DM_GETDEFID: return DefaultButtonId(hwnd_, kBitBtn1);
     case WM_CLOSE: Close(); return 0;
     case WM_DESTROY: RunGuarded([&] { FormDestroy(); }); return 0;
     case WM_NCDESTROY: {
@@ -155,8 +175,12 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void TForm1::OnCreate()
 {
+    const DpiScale scale(dpi_);
+    treeWidth_ = scale(kTreeWidth);
+    memoHeight_ = scale(kMemoHeight);
     CreateFonts();
     CreateControls();
+    ScalePictures();
     RunGuarded([&] { LoadBanner(); });
     RunGuarded([&] { FormCreate(); });
     Layout();
@@ -169,9 +193,10 @@ void TForm1::OnShowWindow(bool shown)
     RunGuarded([&] { FormShow(); });
 }
 
-void TForm1::OnCommand(int id, int code)
+void TForm1::OnCommand(int id, int code, HWND control)
 {
-    if (code != 0 && code != BN_CLICKED) return;
+    // Menus (code 0) and accelerators (1) come without a control; controls count only when clicked.
+    if (control ? code != BN_CLICKED : code > 1) return;
     switch (id) {
     case kExit1: Exit1Click(); break;
     case kSearchOptions1: SearchOptions1Click(); break;
@@ -183,8 +208,36 @@ void TForm1::OnCommand(int id, int code)
     case kBitBtn1: BitBtn1Click(); break;
     case kBitBtn2: Button1Click(); break;
     case kButton3: Button3Click(); break;
+    // Esc, from the keyboard handling of the message loop: stops a run like "Cancel".
+    case IDCANCEL:
+        if (!control && searching_) Button3Click();
+        break;
     default: break;
     }
+}
+
+void TForm1::OnActivate(bool active, bool minimized)
+{
+    if (!active) {
+        // The control that had the focus gets it back when the window is active again.
+        if (HWND focus = FocusIn(hwnd_)) lastFocus_ = focus;
+        return;
+    }
+    if (minimized) return;
+    HWND focus = lastFocus_ && ::IsChild(hwnd_, lastFocus_) && ::IsWindowEnabled(lastFocus_) ? lastFocus_
+                                                                                             : TreeView1.hwnd();
+    ::SetFocus(focus);
+}
+
+void TForm1::OnNextDlgCtl(WPARAM wParam, LPARAM lParam)
+{
+    // The label's mnemonic focuses the label, then asks for the next control: the tree it
+    // names, though the tree is not a tab stop.
+    if (!LOWORD(lParam) && !wParam && ::GetFocus() == Label1) {
+        ::SetFocus(TreeView1.hwnd());
+        return;
+    }
+    MoveDialogFocus(hwnd_, wParam, lParam);
 }
 
 LRESULT TForm1::OnNotify(NMHDR* header)
@@ -206,8 +259,9 @@ void TForm1::OnDrawItem(const DRAWITEMSTRUCT* item)
 
 void TForm1::OnMinMaxInfo(MINMAXINFO* info)
 {
-    info->ptMinTrackSize.x = kMinWindowWidth;
-    info->ptMinTrackSize.y = kMinWindowHeight;
+    const DpiScale scale(dpi_);
+    info->ptMinTrackSize.x = scale(kMinWindowWidth);
+    info->ptMinTrackSize.y = scale(kMinWindowHeight);
 }
 
 void TForm1::OnSize()
@@ -218,36 +272,71 @@ void TForm1::OnSize()
 
 void TForm1::CreateFonts()
 {
-    HDC dc = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(nullptr, dc);
-    LOGFONTW font{};
-    ::lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
-    font.lfHeight = -::MulDiv(8, dpi, 72);
-    font.lfCharSet = DEFAULT_CHARSET;
-    font_.reset(::CreateFontIndirectW(&font));
-    font.lfHeight = 16; // positive: the cell height
-    buttonFont_.reset(::CreateFontIndirectW(&font));
+    font_ = CreatePointFont(kFontFace, 8, dpi_);
+    buttonFont_ = CreateCellFont(kFontFace, 16, dpi_);
 }
 
+void TForm1::OnDpiChanged(int dpi, const RECT* suggested)
+{
+    if (dpi <= 0) return;
+    const int oldDpi = dpi_;
+    const DpiScale scale(dpi);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (dpi != oldDpi) {
+        dpi_ = dpi;
+        // What the user sized stays the same size on the new screen.
+        treeWidth_ = scale.From(treeWidth_, oldDpi);
+        memoHeight_ = scale.From(memoHeight_, oldDpi);
+        for (int column = 0; column < ResultModel::kColumnCount; ++column)
+            ListView_SetColumnWidth(ListView2, column, scale.From(ListView_GetColumnWidth(ListView2, column), oldDpi));
+        // The controls take the new fonts before the old ones go.
+        UniqueGdiObject oldFont = std::move(font_), oldButtonFont = std::move(buttonFont_);
+        CreateFonts();
+        for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const bool button = child == BitBtn1 || child == BitBtn2 || child == Button3;
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>((button ? buttonFont_ : font_).get()), TRUE);
+        }
+        ScalePictures();
+    }
+    if (suggested)
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!::IsZoomed(hwnd_)) FitClientArea(hwnd_, {scale.From(client.right, oldDpi), scale.From(client.bottom, oldDpi)});
+    OnSize();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TForm1::ScalePictures()
+{
+    const DpiScale scale(dpi_);
+    TreeView1.ScaleTo(dpi_);
+    FitCheckBoxImages(ListView2, scale(kPictureSize));
+    Progress.SetDpi(dpi_);
+}
+
+// The captions keep their words; the ampersands only mark the keys that open them with Alt.
 void TForm1::CreateMenuBar()
 {
     HMENU file = ::CreatePopupMenu();
-    ::AppendMenuW(file, MF_STRING, kExit1, L"Exit");
+    ::AppendMenuW(file, MF_STRING, kExit1, L"E&xit");
     HMENU options = ::CreatePopupMenu();
-    ::AppendMenuW(options, MF_STRING, kSearchOptions1, L"Search Options...");
-    ::AppendMenuW(options, MF_STRING, kRemoveOptions1, L"Remove Options...");
+    ::AppendMenuW(options, MF_STRING, kSearchOptions1, L"&Search Options...");
+    ::AppendMenuW(options, MF_STRING, kRemoveOptions1, L"&Remove Options...");
     HMENU help = ::CreatePopupMenu();
-    ::AppendMenuW(help, MF_STRING, kGleanerontheWeb1, L"Gleaner on the Web");
-    ::AppendMenuW(help, MF_STRING, kHelp1, L"Help");
+    ::AppendMenuW(help, MF_STRING, kGleanerontheWeb1, L"Gleaner on the &Web");
+    ::AppendMenuW(help, MF_STRING, kHelp1, L"&Help");
     ::AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(help, MF_STRING, kGetTechnicalSupport1, L"Send Error Report");
+    ::AppendMenuW(help, MF_STRING, kGetTechnicalSupport1, L"Send Error &Report");
     ::AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(help, MF_STRING, kAbout2, L"About");
+    ::AppendMenuW(help, MF_STRING, kAbout2, L"&About");
     menu_ = ::CreateMenu();
-    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
-    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"Options");
-    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
+    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), L"&Options");
+    ::AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+    // F1 opens the help file, as everywhere in Windows.
+    ACCEL keys[] = {{FVIRTKEY, VK_F1, static_cast<WORD>(kHelp1)}};
+    accelerators_.reset(::CreateAcceleratorTableW(keys, 1));
 }
 
 HWND TForm1::Child(const wchar_t* className, const wchar_t* text, DWORD style, int id, DWORD exStyle)
@@ -262,27 +351,28 @@ HWND TForm1::Child(const wchar_t* className, const wchar_t* text, DWORD style, i
 
 void TForm1::CreateControls()
 {
+    const DpiScale scale(dpi_);
     banner_ = Child(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, kBanner);
-    Label1 = Child(L"STATIC", L"Selected folders to search for duplicates. Checked duplicates will be removed.",
-                   WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kLabel1);
+    // Alt+S moves to the tree below, which takes no focus by Tab.
+    Label1 = Child(L"STATIC", L"&Selected folders to search for duplicates. Checked duplicates will be removed.",
+                   WS_VISIBLE | SS_LEFT, kLabel1);
 
     HWND tree = TreeView1.Create(hwnd_, kTreeView1);
     if (!tree) ThrowLastError();
     ::SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    Splitter1.Create(hwnd_, kSplitter1, Splitter::Direction::Vertical, [this](int left) { SetTreeWidth(left - kMargin); });
+    Splitter1.Create(hwnd_, kSplitter1, Splitter::Direction::Vertical, [this](int left) {
+        SetTreeWidth(left - DpiScale(dpi_)(kMargin));
+    });
 
     ListView2 = Child(WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | ResultList::kListStyle, kListView2,
                       WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(ListView2, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const struct {
-        const wchar_t* caption;
-        int width;
-    } columns[] = {{L"", 24}, {L"Subject", 178}, {L"Folder", 173}};
-    for (int i = 0; i < 3; ++i) {
+    const wchar_t* captions[ResultModel::kColumnCount] = {L"", L"Subject", L"Folder"};
+    for (int i = 0; i < ResultModel::kColumnCount; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(columns[i].caption);
-        column.cx = columns[i].width;
+        column.pszText = const_cast<wchar_t*>(captions[i]);
+        column.cx = scale(ResultList::kColumnWidths[i]);
         ListView_InsertColumn(ListView2, i, &column);
     }
     Splitter2.Create(hwnd_, kSplitter2, Splitter::Direction::Horizontal, [this](int top) {
@@ -291,10 +381,12 @@ void TForm1::CreateControls()
         RECT memo{};
         ::GetWindowRect(Memo1, &memo);
         ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&memo), 2);
-        SetMemoHeight(memo.bottom - (top + kSplitterSize));
+        SetMemoHeight(memo.bottom - (top + DpiScale(dpi_)(kSplitterSize)));
     });
-    Memo1 = Child(L"EDIT", L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kMemo1,
-                  WS_EX_CLIENTEDGE);
+    // A tab stop, so that the keyboard can scroll the preview too.
+    Memo1 = Child(L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                  kMemo1, WS_EX_CLIENTEDGE);
+    ::SetWindowSubclass(Memo1, PreviewKeys, 0, 0);
     ResultView.Attach(ListView2, Memo1);
 
     CheckBox1 = Child(L"BUTTON", L"Fast Search", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1);
@@ -305,7 +397,7 @@ void TForm1::CreateControls()
         ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
 
     StatusBar1 = Child(STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_SIZEGRIP, kStatusBar1);
-    int parts[] = {150, -1};
+    int parts[] = {scale(kStatusPanel0), -1};
     ::SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     ::SendMessageW(StatusBar1, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
     // Created on the window; FormCreate moves it into the status bar.
@@ -318,8 +410,10 @@ void TForm1::LoadBanner()
     bannerFiller_.reset(LoadJpegResource(L"BANNERFILL"));
 }
 
+// Both pictures are drawn at the window's scale: at 96 DPI pixel for pixel, else stretched.
 void TForm1::PaintBanner(HDC dc)
 {
+    const DpiScale scale(dpi_);
     RECT area{};
     ::GetClientRect(banner_, &area);
     HDC source = ::CreateCompatibleDC(dc);
@@ -327,11 +421,19 @@ void TForm1::PaintBanner(HDC dc)
         BITMAP info{};
         if (!picture || !::GetObjectW(picture, sizeof(info), &info)) return false;
         HGDIOBJ old = ::SelectObject(source, picture);
-        ::BitBlt(dc, left, 0, info.bmWidth, std::min<int>(info.bmHeight, area.bottom), source, 0, 0, SRCCOPY);
+        const int height = std::min<int>(info.bmHeight, kBannerHeight);
+        if (scale.dpi() == kDesignDpi) {
+            ::BitBlt(dc, left, 0, info.bmWidth, std::min<int>(info.bmHeight, area.bottom), source, 0, 0, SRCCOPY);
+        } else {
+            const int oldMode = ::SetStretchBltMode(dc, HALFTONE);
+            ::SetBrushOrgEx(dc, 0, 0, nullptr);
+            ::StretchBlt(dc, left, 0, scale(info.bmWidth), scale(height), source, 0, 0, info.bmWidth, height, SRCCOPY);
+            ::SetStretchBltMode(dc, oldMode);
+        }
         ::SelectObject(source, old);
         return true;
     };
-    if (!blit(bannerLeft_.get(), 0) || !blit(bannerFiller_.get(), kBannerFillerLeft))
+    if (!blit(bannerLeft_.get(), 0) || !blit(bannerFiller_.get(), scale(kBannerFillerLeft)))
         ::FillRect(dc, &area, reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1));
     ::DeleteDC(source);
 }
@@ -339,6 +441,7 @@ void TForm1::PaintBanner(HDC dc)
 void TForm1::Layout()
 {
     if (!hwnd_ || !StatusBar1) return;
+    const DpiScale scale(dpi_);
     RECT client{};
     ::GetClientRect(hwnd_, &client);
     const int width = client.right;
@@ -346,35 +449,49 @@ void TForm1::Layout()
     ::GetWindowRect(StatusBar1, &status);
     const int statusTop = client.bottom - (status.bottom - status.top);
 
-    const int rowTop = statusTop - kBottomRowHeight;
-    const int buttonTop = rowTop + (kBottomRowHeight - kButtonHeight) / 2;
-    int right = width - 8;
+    const int rowHeight = scale(kBottomRowHeight);
+    const int rowTop = statusTop - rowHeight;
+    const int buttonHeight = scale(kButtonHeight);
+    const int buttonTop = rowTop + (rowHeight - buttonHeight) / 2;
+    int right = width - scale(kSideMargin);
     for (HWND button : {Button3, BitBtn2, BitBtn1}) {
         wchar_t text[64] = {};
         ::GetWindowTextW(button, text, 64);
-        const int buttonWidth = TextWidth(button, static_cast<HFONT>(buttonFont_.get()), text) + kButtonPadding;
-        ::MoveWindow(button, right - buttonWidth, buttonTop, buttonWidth, kButtonHeight, TRUE);
-        right -= buttonWidth + kButtonGap;
+        const int buttonWidth = TextWidth(button, buttonFont_.get(), text) + scale(kButtonPadding);
+        ::MoveWindow(button, right - buttonWidth, buttonTop, buttonWidth, buttonHeight, TRUE);
+        right -= buttonWidth + scale(kButtonGap);
     }
-    ::MoveWindow(CheckBox1, 8, rowTop + (kBottomRowHeight - 17) / 2, 100, 17, TRUE);
+    // Wide enough for its caption beside the box in any font.
+    const int checkBoxWidth = std::max(scale(kCheckBoxWidth), TextWidth(CheckBox1, font_.get(), L"Fast Search") +
+                                                                   SystemMetricForDpi(SM_CXMENUCHECK, dpi_) +
+                                                                   scale(kCheckGap));
+    const int checkBoxHeight = scale(kCheckBoxHeight);
+    ::MoveWindow(CheckBox1, scale(kSideMargin), rowTop + (rowHeight - checkBoxHeight) / 2, checkBoxWidth,
+                 checkBoxHeight, TRUE);
 
-    ::MoveWindow(banner_, 0, 0, width, kBannerHeight, TRUE);
-    ::MoveWindow(Label1, 8, kLabelTop, std::max(0, width - 16), kLabelHeight, TRUE);
+    ::MoveWindow(banner_, 0, 0, width, scale(kBannerHeight), TRUE);
+    const int labelHeight = std::max(scale(kLabelHeight), FontHeight(Label1, font_.get()));
+    ::MoveWindow(Label1, scale(kSideMargin), scale(kLabelTop), std::max(0, width - 2 * scale(kSideMargin)),
+                 labelHeight, TRUE);
 
     // The work area: the tree, a vertical splitter, and on the right the list over the preview.
+    const int margin = scale(kMargin);
+    const int splitter = scale(kSplitterSize);
+    const int minPane = scale(kMinPane);
+    const int workTop = scale(kWorkTop);
     const int workBottom = rowTop;
-    const int workHeight = std::max(0, workBottom - kWorkTop);
-    const int workWidth = std::max(0, width - 2 * kMargin);
-    treeWidth_ = std::clamp(treeWidth_, kMinPane, std::max(kMinPane, workWidth - kSplitterSize - kMinPane));
-    memoHeight_ = std::clamp(memoHeight_, kMinPane, std::max(kMinPane, workHeight - kSplitterSize - kMinPane));
-    const int rightLeft = kMargin + treeWidth_ + kSplitterSize;
-    const int rightWidth = std::max(0, width - kMargin - rightLeft);
-    const int listHeight = std::max(0, workHeight - kSplitterSize - memoHeight_);
-    ::MoveWindow(TreeView1.hwnd(), kMargin, kWorkTop, treeWidth_, workHeight, TRUE);
-    ::MoveWindow(Splitter1.hwnd(), kMargin + treeWidth_, kWorkTop, kSplitterSize, workHeight, TRUE);
-    ::MoveWindow(ListView2, rightLeft, kWorkTop, rightWidth, listHeight, TRUE);
-    ::MoveWindow(Splitter2.hwnd(), rightLeft, kWorkTop + listHeight, rightWidth, kSplitterSize, TRUE);
-    ::MoveWindow(Memo1, rightLeft, kWorkTop + listHeight + kSplitterSize, rightWidth, memoHeight_, TRUE);
+    const int workHeight = std::max(0, workBottom - workTop);
+    const int workWidth = std::max(0, width - 2 * margin);
+    treeWidth_ = std::clamp(treeWidth_, minPane, std::max(minPane, workWidth - splitter - minPane));
+    memoHeight_ = std::clamp(memoHeight_, minPane, std::max(minPane, workHeight - splitter - minPane));
+    const int rightLeft = margin + treeWidth_ + splitter;
+    const int rightWidth = std::max(0, width - margin - rightLeft);
+    const int listHeight = std::max(0, workHeight - splitter - memoHeight_);
+    ::MoveWindow(TreeView1.hwnd(), margin, workTop, treeWidth_, workHeight, TRUE);
+    ::MoveWindow(Splitter1.hwnd(), margin + treeWidth_, workTop, splitter, workHeight, TRUE);
+    ::MoveWindow(ListView2, rightLeft, workTop, rightWidth, listHeight, TRUE);
+    ::MoveWindow(Splitter2.hwnd(), rightLeft, workTop + listHeight, rightWidth, splitter, TRUE);
+    ::MoveWindow(Memo1, rightLeft, workTop + listHeight + splitter, rightWidth, memoHeight_, TRUE);
 }
 
 void TForm1::SetTreeWidth(int width)

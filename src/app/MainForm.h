@@ -15,6 +15,7 @@
 #include "detect/StandardSearch.h"
 #include "folders/FolderTree.h"
 #include "platform/Dispatch.h"
+#include "platform/Dpi.h"
 #include "platform/Handles.h"
 #include "results/Progress.h"
 #include "results/ResultList.h"
@@ -26,13 +27,16 @@ class TForm3;
 
 class TForm1 {
 public:
-    // Client area and smallest window at the design size.
+    // Client area and smallest window at the design size, and the panes' first sizes: pixels
+    // at 96 DPI, which the window scales to its own DPI.
     static constexpr int kDesignWidth = 639;
     static constexpr int kDesignHeight = 454;
     static constexpr int kMinWindowWidth = 621;
     static constexpr int kMinWindowHeight = 400;
     static constexpr int kBannerHeight = 70;
     static constexpr int kBannerFillerLeft = 629;
+    static constexpr int kTreeWidth = 209;
+    static constexpr int kMemoHeight = 113;
 
     // Control and menu identifiers.
     enum : int {
@@ -84,7 +88,12 @@ public:
     Splitter Splitter1; // between the tree and the result list
     Splitter Splitter2; // between the result list and the preview
 
-    // Layout the settings restore and save.
+    // The DPI the window is laid out for.
+    int Dpi() const noexcept { return dpi_; }
+    // The keys of the menu commands, for the message loop.
+    HACCEL Accelerators() const noexcept { return accelerators_.get(); }
+
+    // Layout the settings restore and save, in the window's pixels.
     int TreeWidth() const noexcept { return treeWidth_; }
     int MemoHeight() const noexcept { return memoHeight_; }
     void SetTreeWidth(int width);
@@ -115,7 +124,13 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void OnShowWindow(bool shown);
-    void OnCommand(int id, int code);
+    void OnCommand(int id, int code, HWND control);
+    void OnActivate(bool active, bool minimized);
+    void OnNextDlgCtl(WPARAM wParam, LPARAM lParam);
+    // The window moved to a screen of `dpi` (or opened on one): fonts, pictures and every size
+    // follow, and the window takes `suggested` (screen coordinates) when there is one.
+    void OnDpiChanged(int dpi, const RECT* suggested);
+    void ScalePictures();
     LRESULT OnNotify(NMHDR* header);
     void OnDrawItem(const DRAWITEMSTRUCT* item);
     void OnMinMaxInfo(MINMAXINFO* info);
@@ -134,13 +149,16 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND banner_ = nullptr;
+    int dpi_ = kDesignDpi;
     UniqueGdiObject font_;       // Tahoma 8 pt
-    UniqueGdiObject buttonFont_; // Tahoma, 16-pixel cell
+    UniqueGdiObject buttonFont_; // Tahoma, 16-pixel cell at 96 DPI
     UniqueGdiObject bannerLeft_;
     UniqueGdiObject bannerFiller_;
     HMENU menu_ = nullptr; // destroyed with the window
-    int treeWidth_ = 209;
-    int memoHeight_ = 113;
+    UniqueHaccel accelerators_;
+    HWND lastFocus_ = nullptr;
+    int treeWidth_ = kTreeWidth;
+    int memoHeight_ = kMemoHeight;
     bool shown_ = false;
     bool closing_ = false;
     // Runs a search or processing inside its handler; a close asked for meanwhile follows

@@ -28,6 +28,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
         gleaner::TForm1 form;
         HWND window = form.Create(application.hwnd());
         application.SetMainForm(window);
+        application.SetAccelerators(form.Accelerators());
         application.Show();
         ::ShowWindow(window, showCommand);
         ::UpdateWindow(window);

@@ -1,9 +1,10 @@
 #include "folders/FolderImages.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdlib>
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 #include "platform/ComError.h"
 
@@ -11,22 +12,28 @@ namespace gleaner {
 
 namespace {
 
-constexpr int kSize = 16;
+constexpr int kDesignSize = 16; // the grid the pictures are drawn on
 constexpr COLORREF kClear = RGB(255, 0, 255); // the image lists' mask colour
 
-// One picture as 16 x 16 colours, with the few shapes the pictures need.
-struct Picture {
-    std::array<COLORREF, kSize * kSize> pixels;
-    Picture() { pixels.fill(kClear); }
-
-    void Set(int x, int y, COLORREF c)
+// One picture, drawn on a 16 x 16 grid and rendered at `size` pixels: every shape is tested
+// per output pixel at that pixel's place on the grid, so a larger picture gets smooth edges
+// and thin lines instead of blown-up blocks. At 16 pixels the grid is the output.
+class Picture {
+public:
+    explicit Picture(int size = kDesignSize)
+        : size_(size), pixels_(static_cast<size_t>(size) * static_cast<size_t>(size), kClear)
     {
-        if (x >= 0 && x < kSize && y >= 0 && y < kSize) pixels[static_cast<size_t>(y * kSize + x)] = c;
     }
+
+    int Size() const noexcept { return size_; }
+    const std::vector<COLORREF>& Pixels() const noexcept { return pixels_; }
+
+    void Set(int x, int y, COLORREF c) { Fill(x, y, x, y, c); }
+    // The grid cells x0..x1, y0..y1.
     void Fill(int x0, int y0, int x1, int y1, COLORREF c)
     {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) Set(x, y, c);
+        Paint([&](double u, double v) { return u >= x0 - 0.5 && u < x1 + 0.5 && v >= y0 - 0.5 && v < y1 + 0.5; },
+              c);
     }
     void Frame(int x0, int y0, int x1, int y1, COLORREF c)
     {
@@ -35,37 +42,74 @@ struct Picture {
         Line(x0, y0, x0, y1, c);
         Line(x1, y0, x1, y1, c);
     }
+    // One grid cell wide, between the centres of two cells.
     void Line(int x0, int y0, int x1, int y1, COLORREF c)
+    {
+        if (size_ == kDesignSize) return GridLine(x0, y0, x1, y1, c);
+        if (x0 == x1 || y0 == y1) return Fill(std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1), c);
+        const double dx = x1 - x0, dy = y1 - y0, length2 = dx * dx + dy * dy;
+        Paint(
+            [&](double u, double v) {
+                const double t = std::clamp(((u - x0) * dx + (v - y0) * dy) / length2, 0.0, 1.0);
+                const double du = u - (x0 + t * dx), dv = v - (y0 + t * dy);
+                return du * du + dv * dv <= 0.25;
+            },
+            c);
+    }
+    // Filled with `fill`, its outermost ring of about one cell in `edge`.
+    void Disc(int cx, int cy, int r, COLORREF fill, COLORREF edge)
+    {
+        Paint([&](double u, double v) { return Distance2(u, v, cx, cy) <= r * r; }, fill);
+        Paint(
+            [&](double u, double v) {
+                const double d = Distance2(u, v, cx, cy);
+                return d <= r * r && d >= (r - 1) * (r - 1) + 1;
+            },
+            edge);
+    }
+    // Every output pixel whose place on the grid satisfies `inside`.
+    template <typename Inside>
+    void Paint(Inside inside, COLORREF c)
+    {
+        const double scale = static_cast<double>(size_) / kDesignSize;
+        for (int y = 0; y < size_; ++y) {
+            for (int x = 0; x < size_; ++x) {
+                // The pixel's centre on the grid, where cell k's centre is k.
+                const double u = (x + 0.5) / scale - 0.5, v = (y + 0.5) / scale - 0.5;
+                if (inside(u, v)) pixels_[static_cast<size_t>(y * size_ + x)] = c;
+            }
+        }
+    }
+
+private:
+    static double Distance2(double u, double v, int cx, int cy) { return (u - cx) * (u - cx) + (v - cy) * (v - cy); }
+
+    // Bresenham's line on the grid itself: the 16-pixel pictures stay exactly as designed.
+    void GridLine(int x0, int y0, int x1, int y1, COLORREF c)
     {
         int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
         int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
         for (int err = dx + dy;;) {
-            Set(x0, y0, c);
+            if (x0 >= 0 && x0 < size_ && y0 >= 0 && y0 < size_) pixels_[static_cast<size_t>(y0 * size_ + x0)] = c;
             if (x0 == x1 && y0 == y1) break;
             int e2 = 2 * err;
             if (e2 >= dy) err += dy, x0 += sx;
             if (e2 <= dx) err += dx, y0 += sy;
         }
     }
-    void Disc(int cx, int cy, int r, COLORREF fill, COLORREF edge)
-    {
-        for (int y = cy - r; y <= cy + r; ++y) {
-            for (int x = cx - r; x <= cx + r; ++x) {
-                int d = (x - cx) * (x - cx) + (y - cy) * (y - cy);
-                if (d <= r * r) Set(x, y, d >= (r - 1) * (r - 1) + 1 ? edge : fill);
-            }
-        }
-    }
+
+    int size_;
+    std::vector<COLORREF> pixels_;
 };
 
 const COLORREF kOutline = RGB(70, 70, 70);
 const COLORREF kWhite = RGB(255, 255, 255);
 
-Picture Blank() { return Picture(); }
+Picture Blank(int size) { return Picture(size); }
 
-Picture Folder()
+Picture Folder(int size)
 {
-    Picture p;
+    Picture p(size);
     p.Fill(1, 2, 6, 4, RGB(230, 180, 40));
     p.Fill(1, 4, 14, 13, RGB(255, 214, 80));
     p.Frame(1, 4, 14, 13, RGB(180, 130, 20));
@@ -76,9 +120,9 @@ Picture Folder()
     return p;
 }
 
-Picture Calendar()
+Picture Calendar(int size)
 {
-    Picture p;
+    Picture p(size);
     p.Fill(2, 2, 13, 14, kWhite);
     p.Frame(2, 2, 13, 14, kOutline);
     p.Fill(3, 3, 12, 5, RGB(200, 40, 40));
@@ -90,9 +134,9 @@ Picture Calendar()
     return p;
 }
 
-Picture AddressCard()
+Picture AddressCard(int size)
 {
-    Picture p;
+    Picture p(size);
     p.Fill(1, 3, 14, 12, RGB(255, 248, 225));
     p.Frame(1, 3, 14, 12, RGB(120, 100, 60));
     p.Disc(4, 6, 2, RGB(60, 90, 180), RGB(60, 90, 180));
@@ -103,9 +147,9 @@ Picture AddressCard()
     return p;
 }
 
-Picture Task()
+Picture Task(int size)
 {
-    Picture p;
+    Picture p(size);
     p.Fill(3, 2, 12, 15, RGB(150, 100, 50));
     p.Fill(4, 4, 11, 14, kWhite);
     p.Fill(6, 1, 9, 3, RGB(130, 130, 130));
@@ -117,9 +161,9 @@ Picture Task()
     return p;
 }
 
-Picture Journal()
+Picture Journal(int size)
 {
-    Picture p;
+    Picture p(size);
     p.Fill(2, 1, 11, 14, RGB(40, 150, 70));
     p.Fill(2, 1, 3, 14, RGB(20, 90, 40));
     p.Line(11, 2, 11, 13, RGB(230, 230, 210));
@@ -129,16 +173,14 @@ Picture Journal()
     return p;
 }
 
-Picture Note()
+Picture Note(int size)
 {
-    Picture p;
+    Picture p(size);
     const COLORREF paper = RGB(255, 240, 120), edge = RGB(200, 170, 40);
     p.Fill(2, 2, 13, 13, paper);
     p.Frame(2, 2, 13, 13, edge);
     // Folded corner at the bottom right.
-    for (int y = 9; y <= 13; ++y)
-        for (int x = 9; x <= 13; ++x)
-            if (x + y > 22) p.Set(x, y, kClear);
+    p.Paint([](double u, double v) { return u >= 8.5 && v >= 8.5 && u + v > 22.5; }, kClear);
     p.Line(9, 13, 13, 9, edge);
     p.Fill(10, 10, 10, 11, RGB(230, 200, 80));
     p.Line(4, 5, 11, 5, RGB(160, 140, 60));
@@ -147,9 +189,9 @@ Picture Note()
     return p;
 }
 
-Picture Box(bool ticked)
+Picture Box(int size, bool ticked)
 {
-    Picture p;
+    Picture p(size);
     p.Fill(2, 2, 13, 13, kWhite);
     p.Frame(2, 2, 13, 13, kOutline);
     if (ticked) {
@@ -166,8 +208,8 @@ void Add(HIMAGELIST list, const Picture& picture)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kSize;
-    info.bmiHeader.biHeight = -kSize; // top-down rows, as the picture stores them
+    info.bmiHeader.biWidth = picture.Size();
+    info.bmiHeader.biHeight = -picture.Size(); // top-down rows, as the picture stores them
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -175,8 +217,8 @@ void Add(HIMAGELIST list, const Picture& picture)
     UniqueGdiObject bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) ThrowLastError();
     auto* out = static_cast<std::uint32_t*>(bits);
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        COLORREF c = picture.pixels[i];
+    for (size_t i = 0; i < picture.Pixels().size(); ++i) {
+        COLORREF c = picture.Pixels()[i];
         out[i] = (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
                  GetBValue(c);
     }
@@ -184,9 +226,9 @@ void Add(HIMAGELIST list, const Picture& picture)
     if (::ImageList_AddMasked(list, static_cast<HBITMAP>(bitmap.get()), kClear) < 0) ThrowLastError();
 }
 
-UniqueHimagelist MakeList(std::initializer_list<Picture> pictures)
+UniqueHimagelist MakeList(int size, std::initializer_list<Picture> pictures)
 {
-    UniqueHimagelist list(::ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, static_cast<int>(pictures.size()), 0));
+    UniqueHimagelist list(::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, static_cast<int>(pictures.size()), 0));
     if (!list) ThrowLastError();
     for (const Picture& picture : pictures) Add(list.get(), picture);
     return list;
@@ -194,11 +236,15 @@ UniqueHimagelist MakeList(std::initializer_list<Picture> pictures)
 
 } // namespace
 
-UniqueHimagelist CreateFolderImages()
+UniqueHimagelist CreateFolderImages(int size)
 {
-    return MakeList({Blank(), Folder(), Calendar(), AddressCard(), Task(), Journal(), Note()});
+    return MakeList(size, {Blank(size), Folder(size), Calendar(size), AddressCard(size), Task(size), Journal(size),
+                           Note(size)});
 }
 
-UniqueHimagelist CreateTickImages() { return MakeList({Blank(), Box(false), Box(true)}); }
+UniqueHimagelist CreateTickImages(int size)
+{
+    return MakeList(size, {Blank(size), Box(size, false), Box(size, true)});
+}
 
 } // namespace gleaner

@@ -7,6 +7,7 @@
 #include "app/ErrorLog.h"
 #include "folders/FolderImages.h"
 #include "platform/ComError.h"
+#include "platform/Dpi.h"
 #include "platform/OutlookLookup.h"
 
 namespace gleaner {
@@ -14,6 +15,9 @@ namespace gleaner {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// At 96 DPI.
+constexpr int kDesignPictureSize = 16;
+constexpr int kDesignIndent = 19;
 
 } // namespace
 
@@ -25,8 +29,6 @@ FolderTree::~FolderTree()
 
 HWND FolderTree::Create(HWND parent, int controlId)
 {
-    images_ = CreateFolderImages();
-    stateImages_ = CreateTickImages();
     // Read-only labels, no tab stop, no dragging; ticks are our own state images, not
     // TVS_CHECKBOXES, so that only a click on the tick picture changes them.
     DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
@@ -36,11 +38,23 @@ HWND FolderTree::Create(HWND parent, int controlId)
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (!tree) ThrowLastError();
     TreeView1.reset(tree);
-    TreeView_SetImageList(tree, images_.get(), TVSIL_NORMAL);
-    TreeView_SetImageList(tree, stateImages_.get(), TVSIL_STATE);
-    TreeView_SetIndent(tree, 19);
+    ScaleTo(kDesignDpi);
     ::SetWindowSubclass(tree, TreeProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     return tree;
+}
+
+void FolderTree::ScaleTo(int dpi)
+{
+    const DpiScale scale(dpi);
+    HWND tree = TreeView1.get();
+    // The control lets go of the old pictures before they are freed.
+    UniqueHimagelist images = CreateFolderImages(scale(kDesignPictureSize));
+    UniqueHimagelist stateImages = CreateTickImages(scale(kDesignPictureSize));
+    TreeView_SetImageList(tree, images.get(), TVSIL_NORMAL);
+    TreeView_SetImageList(tree, stateImages.get(), TVSIL_STATE);
+    images_ = std::move(images);
+    stateImages_ = std::move(stateImages);
+    TreeView_SetIndent(tree, scale(kDesignIndent));
 }
 
 LRESULT CALLBACK FolderTree::TreeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

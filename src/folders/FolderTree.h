@@ -26,8 +26,10 @@ public:
     FolderTree(const FolderTree&) = delete;
     FolderTree& operator=(const FolderTree&) = delete;
 
-    // Creates TreeView1 as a child of `parent`, with its images.
+    // Creates TreeView1 as a child of `parent`, with its images at 96 DPI.
     HWND Create(HWND parent, int controlId);
+    // Pictures and indentation for a window at `dpi`; the font is the parent's to set.
+    void ScaleTo(int dpi);
     HWND hwnd() const { return TreeView1.get(); }
 
     // Fills the tree with every folder of the NameSpace, sorts it, ticks every node and expands

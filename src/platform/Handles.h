@@ -59,6 +59,12 @@ struct Hicon {
     static void Close(Type h) noexcept { ::DestroyIcon(h); }
 };
 
+struct Haccel {
+    using Type = HACCEL;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyAcceleratorTable(h); }
+};
+
 } // namespace handle_traits
 
 using UniqueHandle = Unique<handle_traits::Kernel>;
@@ -69,5 +75,6 @@ using UniqueHwnd = Unique<handle_traits::Hwnd>;
 using UniqueGdiObject = Unique<handle_traits::GdiObject>;
 using UniqueHimagelist = Unique<handle_traits::Himagelist>;
 using UniqueHicon = Unique<handle_traits::Hicon>;
+using UniqueHaccel = Unique<handle_traits::Haccel>;
 
 } // namespace gleaner

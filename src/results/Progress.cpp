@@ -15,9 +15,15 @@ void ProgressDisplay::Attach(HWND statusBar, HWND progressBar)
     Hide();
 }
 
+void ProgressDisplay::SetDpi(int dpi)
+{
+    dpi_ = dpi;
+    if (statusBar_) SetPanelWidth(visible_ ? kBusyWidth : kIdleWidth);
+}
+
 void ProgressDisplay::SetPanelWidth(int width)
 {
-    int parts[] = {width, -1};
+    int parts[] = {DpiScale(dpi_)(width), -1};
     ::SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     ::SendMessageW(statusBar_, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
     // Placed now as well, not only at the next paint: a hidden window is never painted.

@@ -5,11 +5,13 @@
 
 #include <string>
 
+#include "platform/Dpi.h"
+
 namespace gleaner {
 
 class ProgressDisplay {
 public:
-    // Panel 0's width while idle and while a search or processing runs.
+    // Panel 0's width while idle and while a search or processing runs, at 96 DPI.
     static constexpr int kIdleWidth = 0;
     static constexpr int kBusyWidth = 300;
 
@@ -17,7 +19,10 @@ public:
     // bar, which must already be a child of the status bar. Starts idle.
     void Attach(HWND statusBar, HWND progressBar);
 
-    // Panel 0 to 300 pixels with the progress bar at 0 in it / back to 0 pixels, bar hidden.
+    // The window's DPI, to which the panel's width is scaled.
+    void SetDpi(int dpi);
+
+    // Panel 0 to 300 pixels (at 96 DPI) with the progress bar at 0 in it / back to 0 pixels, bar hidden.
     void Show();
     void Hide();
     bool Visible() const noexcept { return visible_; }
@@ -46,6 +51,7 @@ private:
     HWND statusBar_ = nullptr;
     HWND progressBar_ = nullptr;
     bool visible_ = false;
+    int dpi_ = kDesignDpi;
     int minimum_ = 0, maximum_ = 0;
     mutable int shown_ = 0;   // the control's position
     mutable int pending_ = 0; // steps since, not yet shown

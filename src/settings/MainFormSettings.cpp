@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "app/MainForm.h"
+#include "platform/Dpi.h"
 
 namespace gleaner {
 
@@ -53,25 +54,28 @@ Placement NormalPlacement(HWND window)
 
 } // namespace
 
+// Sizes and splitter positions are kept in 96-DPI pixels, so that they mean the same on every
+// screen; the window's position stays in screen coordinates.
 int MainFormSettings::Get(Value value) const
 {
     HWND window = form_.hwnd();
+    const DpiScale scale(form_.Dpi());
     switch (value) {
-    case Value::SplitX: return ChildBounds(form_.Splitter2.hwnd()).top;
-    case Value::SplitY: return ChildBounds(form_.Splitter1.hwnd()).left;
-    case Value::TV1: return form_.TreeWidth();
-    case Value::TV2: return form_.MemoHeight();
+    case Value::SplitX: return scale.ToDesign(ChildBounds(form_.Splitter2.hwnd()).top);
+    case Value::SplitY: return scale.ToDesign(ChildBounds(form_.Splitter1.hwnd()).left);
+    case Value::TV1: return scale.ToDesign(form_.TreeWidth());
+    case Value::TV2: return scale.ToDesign(form_.MemoHeight());
     case Value::Form1X: return NormalPlacement(window).window.left;
     case Value::Form1Y: return NormalPlacement(window).window.top;
-    case Value::AppX: return NormalPlacement(window).client.cy;
-    case Value::AppY: return NormalPlacement(window).client.cx;
-    case Value::SubWidth: return ListView_GetColumnWidth(form_.ListView2, 1);
-    case Value::FoldWidth: return ListView_GetColumnWidth(form_.ListView2, 2);
+    case Value::AppX: return scale.ToDesign(NormalPlacement(window).client.cy);
+    case Value::AppY: return scale.ToDesign(NormalPlacement(window).client.cx);
+    case Value::SubWidth: return scale.ToDesign(ListView_GetColumnWidth(form_.ListView2, 1));
+    case Value::FoldWidth: return scale.ToDesign(ListView_GetColumnWidth(form_.ListView2, 2));
     }
     return 0;
 }
 
-void MainFormSettings::Set(Value value, int pixels)
+void MainFormSettings::Set(Value value, int stored)
 {
     HWND window = form_.hwnd();
     RECT bounds{};
@@ -79,6 +83,7 @@ void MainFormSettings::Set(Value value, int pixels)
     RECT client{};
     ::GetClientRect(window, &client);
     const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
+    const int pixels = value == Value::Form1X || value == Value::Form1Y ? stored : DpiScale(form_.Dpi())(stored);
     switch (value) {
     case Value::SplitX: {
         // The bar's top edge: the preview below it takes the rest down to its bottom.

@@ -13,7 +13,7 @@ public:
     explicit MainFormSettings(TForm1& form) noexcept : form_(form) {}
 
     int Get(Value value) const override;
-    void Set(Value value, int pixels) override;
+    void Set(Value value, int stored) override;
     bool FastSearch() const override;
     void SetFastSearch(bool on) override;
     bool ShowFoundMessage() const override;

@@ -2,11 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/AppException.h"
 #include "folders/FolderPath.h"
+#include "platform/CheckBoxImages.h"
 #include "platform/ComError.h"
+#include "platform/DialogKeys.h"
+#include "platform/Dpi.h"
 #include "settings/SettingsStore.h"
 
 namespace gleaner {
@@ -18,14 +22,43 @@ constexpr wchar_t kCaption[] = L"Options";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-// Layout at the design size, in pixels.
+constexpr wchar_t kFontFace[] = L"Tahoma";
+
+// Layout at the design size, in pixels at 96 DPI.
 constexpr int kMargin = 4;
+constexpr int kLabelHeight = 14;
 constexpr int kLineHeight = 17;
 constexpr int kEditHeight = 21;
 constexpr int kButtonHeight = 25;
 constexpr int kRadioStep = 20;
+constexpr int kGap = 4;
+constexpr int kGroupHeader = 18;    // a group box's caption, above its first button
+constexpr int kGroupGap = 12;       // between the two groups
+constexpr int kGroupPadding = 10;   // below a group's last control
+constexpr int kRadioIndent = 12;    // a group's buttons from its frame
+constexpr int kEditIndent = 16;     // a text box under its radio button
+constexpr int kButton2Width = 160;
+constexpr int kButtonTextPadding = 16;
+constexpr int kBrowseWidth = 64;
+constexpr int kBrowseGap = 6;
+constexpr int kBrowseRaise = 2; // the button stands a little taller than its text box
+constexpr int kPictureSize = 16;
 
-RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+BOOL CALLBACK SetFontOf(HWND child, LPARAM font)
+{
+    ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+void Move(HWND window, int left, int top, int width, int height)
+{
+    ::MoveWindow(window, left, top, width, height, TRUE);
+}
+
+void Move(HWND window, const RECT& bounds)
+{
+    Move(window, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+}
 
 RECT DisplayArea(HWND tabControl)
 {
@@ -82,8 +115,9 @@ HWND TForm3::Create(HWND owner, std::unique_ptr<MainWindowSettings> mainWindow, 
         windowClass.lpszClassName = kClassName;
         if (!::RegisterClassExW(&windowClass)) ThrowLastError();
     }
-    RECT bounds{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&bounds, kStyle, FALSE, kExStyle);
+    // Opened in the middle of the screen, at the system's DPI until a monitor says otherwise.
+    dpi_ = SystemDpi();
+    const RECT bounds = WindowRectForClient(ClientSize(), kStyle, false, kExStyle, dpi_);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     // Until the settings give it a place: the middle of the screen.
@@ -92,7 +126,15 @@ HWND TForm3::Create(HWND owner, std::unique_ptr<MainWindowSettings> mainWindow, 
     if (!::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, left, top, width, height, owner, nullptr, instance,
                            this))
         ThrowLastError();
+    FitClientArea(hwnd_, ClientSize());
+    if (const int dpi = DpiOfWindow(hwnd_); dpi != dpi_) OnDpiChanged(dpi, nullptr);
     return hwnd_;
+}
+
+SIZE TForm3::ClientSize() const noexcept
+{
+    const DpiScale scale(dpi_);
+    return {scale(kClientWidth), scale(kClientHeight)};
 }
 
 LRESULT CALLBACK TForm3::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -104,8 +146,13 @@ LRESULT TForm3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE: OnCreate(); return 0;
+    case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_NEXTDLGCTL: MoveDialogFocus(hwnd_, wParam, lParam); return 0;
+    // No OK button: Enter clicks only a push button that has the focus.
+    case DM_GETDEFID: return DefaultButtonId(hwnd_, 0);
     case WM_CLOSE: Close(); return 0;
     case WM_NCDESTROY: {
         HWND window = hwnd_;
@@ -118,22 +165,41 @@ LRESULT TForm3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void TForm3::OnCreate()
 {
-    HDC dc = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(nullptr, dc);
-    LOGFONTW font{};
-    ::lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
-    font.lfHeight = -::MulDiv(8, dpi, 72);
-    font.lfCharSet = DEFAULT_CHARSET;
-    font_.reset(::CreateFontIndirectW(&font));
+    font_ = CreatePointFont(kFontFace, 8, dpi_);
     CreateControls();
 }
 
-HWND TForm3::Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT bounds,
-                   DWORD exStyle)
+void TForm3::OnActivate(bool active)
 {
-    HWND child = ::CreateWindowExW(exStyle, className, text, WS_CHILD | WS_CLIPSIBLINGS | style, bounds.left,
-                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+    if (!active) {
+        if (HWND focus = FocusIn(hwnd_)) lastFocus_ = focus;
+        return;
+    }
+    // Back where the user left, while that control is still on show; else on the page tabs.
+    const bool usable = lastFocus_ && ::IsChild(hwnd_, lastFocus_) && ::IsWindowVisible(lastFocus_) &&
+                        ::IsWindowEnabled(lastFocus_);
+    ::SetFocus(usable ? lastFocus_ : PageControl2);
+}
+
+void TForm3::OnDpiChanged(int dpi, const RECT* suggested)
+{
+    if (dpi <= 0) return;
+    if (dpi != dpi_) {
+        dpi_ = dpi;
+        UniqueGdiObject oldFont = std::move(font_);
+        font_ = CreatePointFont(kFontFace, 8, dpi_);
+        ::EnumChildWindows(hwnd_, SetFontOf, reinterpret_cast<LPARAM>(font_.get()));
+    }
+    if (suggested)
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientArea(hwnd_, ClientSize());
+    Layout();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HWND TForm3::Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, DWORD exStyle)
+{
+    HWND child = ::CreateWindowExW(exStyle, className, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
                                    nullptr);
     if (!child) ThrowLastError();
@@ -158,7 +224,7 @@ LRESULT CALLBACK TForm3::PageProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
-HWND TForm3::CreatePage(RECT bounds)
+HWND TForm3::CreatePage()
 {
     static constexpr wchar_t kPageClass[] = L"TForm3Page";
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -172,44 +238,31 @@ HWND TForm3::CreatePage(RECT bounds)
         pageClass.lpszClassName = kPageClass;
         if (!::RegisterClassExW(&pageClass)) ThrowLastError();
     }
-    return Child(hwnd_, kPageClass, L"", WS_CLIPCHILDREN, 0, bounds, WS_EX_CONTROLPARENT);
+    return Child(hwnd_, kPageClass, L"", WS_CLIPCHILDREN, 0, WS_EX_CONTROLPARENT);
 }
 
+// Created in the order Tab and the arrow keys follow; Layout places them.
 void TForm3::CreateControls()
 {
-    PageControl2 = Child(hwnd_, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP, kPageControl2,
-                         Bounds(kMargin, kMargin, kClientWidth - 2 * kMargin, kClientHeight - 2 * kMargin));
+    PageControl2 = Child(hwnd_, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP, kPageControl2);
     AddTab(PageControl2, kSearchOptionsPage, L"Search Options");
     AddTab(PageControl2, kRemoveOptionsPage, L"Remove Options");
-    const RECT area = DisplayArea(PageControl2);
-    searchPage_ = CreatePage(area);
-    removePage_ = CreatePage(area);
-    // Coordinates below are in the page.
-    const int left = kMargin;
-    const int width = area.right - area.left - 2 * kMargin;
-    const int bottom = area.bottom - area.top - kMargin;
+    searchPage_ = CreatePage();
+    removePage_ = CreatePage();
 
     // "Search Options".
     Label1 = Child(searchPage_, L"STATIC", L"Select item properties for comparision:", WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                   kLabel1, Bounds(left, kMargin, width, 14));
-    const int button2Top = bottom - kButtonHeight;
-    const int checkBoxTop = button2Top - 4 - kLineHeight;
-    const int innerTop = kMargin + 18;
-    PageControl1 = Child(searchPage_, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | TCS_MULTILINE, kPageControl1,
-                         Bounds(left, innerTop, width, checkBoxTop - 4 - innerTop));
+                   kLabel1);
+    PageControl1 = Child(searchPage_, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | TCS_MULTILINE, kPageControl1);
     for (ItemKind kind : kItemKinds) AddTab(PageControl1, static_cast<int>(kind), KindInfo(kind).tabCaption.data());
-    const RECT inner = DisplayArea(PageControl1);
     for (ItemKind kind : kItemKinds) {
         const int index = static_cast<int>(kind);
         HWND list = Child(searchPage_, WC_LISTVIEWW, L"",
                           WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                          kCheckListBox1 + index, inner, WS_EX_CLIENTEDGE);
+                          kCheckListBox1 + index, WS_EX_CLIENTEDGE);
         ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-        RECT client{};
-        ::GetClientRect(list, &client);
         LVCOLUMNW column{};
         column.mask = LVCF_WIDTH;
-        column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
         ListView_InsertColumn(list, 0, &column);
         mirroring_ = true;
         int row = 0;
@@ -224,46 +277,32 @@ void TForm3::CreateControls()
         CheckListBoxes[static_cast<size_t>(index)] = list;
     }
     CheckBox1 = Child(searchPage_, L"BUTTON", L"Search for only same folder duplicates",
-                      WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1, Bounds(left, checkBoxTop, width, kLineHeight));
+                      WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1);
     Button2 = Child(searchPage_, L"BUTTON", L"Check default properties*", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                    kButton2, Bounds(left, button2Top, 160, kButtonHeight));
+                    kButton2);
 
-    // "Remove Options".
-    const int radioLeft = left + 12;
-    const int radioWidth = width - 24;
-    const int group1Top = kMargin;
-    GroupBox1 = Child(removePage_, L"BUTTON", L"Original item is the item with", WS_VISIBLE | BS_GROUPBOX, kGroupBox1,
-                      Bounds(left, group1Top, width, 18 + 4 * kRadioStep));
-    int y = group1Top + 18;
-    auto radio = [&](const wchar_t* caption, int id) {
-        HWND button = Child(removePage_, L"BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON, id,
-                            Bounds(radioLeft, y, radioWidth, kLineHeight));
-        y += kRadioStep;
-        return button;
+    // "Remove Options": each group's buttons one after another and the first of them starting
+    // the group, so that the arrow keys move (and choose) within it; the check follows the
+    // focus as with the system's own radio buttons.
+    auto radio = [&](const wchar_t* caption, int id, DWORD group) {
+        return Child(removePage_, L"BUTTON", caption, WS_VISIBLE | BS_AUTORADIOBUTTON | group, id);
     };
-    RadioButton2 = radio(L"Oldest creation time", kRadioButton2);
-    RadioButton3 = radio(L"Newest creation time", kRadioButton3);
-    RadioButton4 = radio(L"Smallest size", kRadioButton4);
-    RadioButton8 = radio(L"Largest size", kRadioButton8);
-
-    const int group2Top = y + 12;
-    const int editLeft = radioLeft + 16;
-    const int browseWidth = 64;
-    y = group2Top + 18;
-    RadioButton7 = radio(L"Delete (move to deleted items)", kRadioButton7);
-    RadioButton6 = radio(L"Delete (permanetly)", kRadioButton6);
-    RadioButton5 = radio(L"Move to folder", kRadioButton5);
-    Edit1 = Child(removePage_, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, kEdit1,
-                  Bounds(editLeft, y, radioLeft + radioWidth - editLeft - browseWidth - 6, kEditHeight),
+    RadioButton2 = radio(L"Oldest creation time", kRadioButton2, WS_GROUP);
+    RadioButton3 = radio(L"Newest creation time", kRadioButton3, 0);
+    RadioButton4 = radio(L"Smallest size", kRadioButton4, 0);
+    RadioButton8 = radio(L"Largest size", kRadioButton8, 0);
+    RadioButton7 = radio(L"Delete (move to deleted items)", kRadioButton7, WS_GROUP);
+    RadioButton6 = radio(L"Delete (permanetly)", kRadioButton6, 0);
+    RadioButton5 = radio(L"Move to folder", kRadioButton5, 0);
+    RadioButton1 = radio(L"Modify subject for duplicates", kRadioButton1, 0);
+    Edit1 = Child(removePage_, L"EDIT", L"", WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL | ES_READONLY, kEdit1,
                   WS_EX_CLIENTEDGE);
-    Button1 = Child(removePage_, L"BUTTON", L"Browse", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton1,
-                    Bounds(radioLeft + radioWidth - browseWidth, y - 2, browseWidth, kButtonHeight));
-    y += kEditHeight + 10;
-    RadioButton1 = radio(L"Modify subject for duplicates", kRadioButton1);
+    Button1 = Child(removePage_, L"BUTTON", L"Browse", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kButton1);
     Edit2 = Child(removePage_, L"EDIT", kDefaultSubjectMark, WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kEdit2,
-                  Bounds(editLeft, y, radioLeft + radioWidth - editLeft, kEditHeight), WS_EX_CLIENTEDGE);
-    GroupBox2 = Child(removePage_, L"BUTTON", L"Duplicate behavior options", WS_VISIBLE | BS_GROUPBOX, kGroupBox2,
-                      Bounds(left, group2Top, width, y + kEditHeight + 10 - group2Top));
+                  WS_EX_CLIENTEDGE);
+    GroupBox1 = Child(removePage_, L"BUTTON", L"Original item is the item with", WS_VISIBLE | BS_GROUPBOX, kGroupBox1);
+    GroupBox2 = Child(removePage_, L"BUTTON", L"Duplicate behavior options", WS_VISIBLE | WS_GROUP | BS_GROUPBOX,
+                      kGroupBox2);
 
     // Frames underneath everything they hold; the page windows over the page control.
     for (HWND frame : {GroupBox2, GroupBox1, PageControl1})
@@ -275,7 +314,89 @@ void TForm3::CreateControls()
     SetBehavior(DuplicateBehavior::DeletePermanently);
     TabCtrl_SetCurSel(PageControl1, static_cast<int>(ItemKind::Mail));
     TabCtrl_SetCurSel(PageControl2, kSearchOptionsPage);
+    Layout();
     ShowPageControls();
+}
+
+// Every control placed from its 96-DPI size, scaled to the dialog's DPI; the page controls'
+// display areas come from the controls themselves, in their current font.
+void TForm3::Layout()
+{
+    const DpiScale scale(dpi_);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const int margin = scale(kMargin);
+    Move(PageControl2, margin, margin, client.right - 2 * margin, client.bottom - 2 * margin);
+    const RECT area = DisplayArea(PageControl2);
+    Move(searchPage_, area);
+    Move(removePage_, area);
+    // Coordinates below are in the page.
+    const int left = margin;
+    const int width = area.right - area.left - 2 * margin;
+    const int bottom = area.bottom - area.top - margin;
+    LayoutSearchPage(left, width, bottom);
+    LayoutRemovePage(left, width);
+    for (HWND list : CheckListBoxes) FitCheckBoxImages(list, scale(kPictureSize));
+}
+
+void TForm3::LayoutSearchPage(int left, int width, int bottom)
+{
+    const DpiScale scale(dpi_);
+    const int labelHeight = std::max(scale(kLabelHeight), FontHeight(Label1, font_.get()));
+    Move(Label1, left, scale(kMargin), width, labelHeight);
+    const int buttonHeight = scale(kButtonHeight);
+    const int button2Top = bottom - buttonHeight;
+    const int checkBoxTop = button2Top - scale(kGap) - scale(kLineHeight);
+    const int innerTop = scale(kMargin) + labelHeight + scale(kGap);
+    Move(PageControl1, left, innerTop, width, checkBoxTop - scale(kGap) - innerTop);
+    const RECT inner = DisplayArea(PageControl1);
+    // One column as wide as the list inside its border, room left for a scroll bar, which a
+    // long list shows already and a short one not.
+    const int columnWidth = (inner.right - inner.left) - 2 * SystemMetricForDpi(SM_CXEDGE, dpi_) -
+                            SystemMetricForDpi(SM_CXVSCROLL, dpi_);
+    for (HWND list : CheckListBoxes) {
+        Move(list, inner);
+        ListView_SetColumnWidth(list, 0, columnWidth);
+    }
+    Move(CheckBox1, left, checkBoxTop, width, scale(kLineHeight));
+    const int button2Width =
+        std::max(scale(kButton2Width), TextWidth(Button2, font_.get(), L"Check default properties*") +
+                                           scale(kButtonTextPadding));
+    Move(Button2, left, button2Top, button2Width, buttonHeight);
+}
+
+void TForm3::LayoutRemovePage(int left, int width)
+{
+    const DpiScale scale(dpi_);
+    const int radioLeft = left + scale(kRadioIndent);
+    const int radioWidth = width - 2 * scale(kRadioIndent);
+    const int lineHeight = scale(kLineHeight);
+    const int step = scale(kRadioStep);
+    const int editHeight = scale(kEditHeight);
+    int y = scale(kMargin);
+    const int group1Top = y;
+    y += scale(kGroupHeader);
+    for (HWND button : {RadioButton2, RadioButton3, RadioButton4, RadioButton8}) {
+        Move(button, radioLeft, y, radioWidth, lineHeight);
+        y += step;
+    }
+    Move(GroupBox1, left, group1Top, width, y - group1Top);
+
+    const int group2Top = y + scale(kGroupGap);
+    const int editLeft = radioLeft + scale(kEditIndent);
+    const int browseWidth = scale(kBrowseWidth);
+    y = group2Top + scale(kGroupHeader);
+    for (HWND button : {RadioButton7, RadioButton6, RadioButton5}) {
+        Move(button, radioLeft, y, radioWidth, lineHeight);
+        y += step;
+    }
+    Move(Edit1, editLeft, y, radioLeft + radioWidth - editLeft - browseWidth - scale(kBrowseGap), editHeight);
+    Move(Button1, radioLeft + radioWidth - browseWidth, y - scale(kBrowseRaise), browseWidth, scale(kButtonHeight));
+    y += editHeight + scale(kGroupPadding);
+    Move(RadioButton1, radioLeft, y, radioWidth, lineHeight);
+    y += step;
+    Move(Edit2, editLeft, y, radioLeft + radioWidth - editLeft, editHeight);
+    Move(GroupBox2, left, group2Top, width, y + editHeight + scale(kGroupPadding) - group2Top);
 }
 
 void TForm3::ShowPageControls()
@@ -286,6 +407,11 @@ void TForm3::ShowPageControls()
         ::ShowWindow(CheckListBoxes[i], static_cast<int>(i) == kind ? SW_SHOWNA : SW_HIDE);
     ::ShowWindow(search ? removePage_ : searchPage_, SW_HIDE);
     ::ShowWindow(search ? searchPage_ : removePage_, SW_SHOWNA);
+    // The focus never stays on a control that went out of sight: a list of another kind
+    // hands it to the kinds' tabs, a page that was left to the pages' tabs.
+    HWND focus = FocusIn(hwnd_);
+    if (focus && !::IsWindowVisible(focus))
+        ::SetFocus(::IsWindowVisible(::GetParent(focus)) ? PageControl1 : PageControl2);
 }
 
 void TForm3::ShowPage(Page page)
@@ -321,6 +447,7 @@ void TForm3::OnCommand(int id, int code, HWND control)
 {
     if (code != BN_CLICKED) return;
     switch (id) {
+    case IDCANCEL: Close(); break; // Esc
     case kButton1: Button1Click(); break;
     case kButton2: Button2Click(); break;
     case kCheckBox1: profiles_.setSameFolder(Checked(CheckBox1)); break;
@@ -359,9 +486,15 @@ int TForm3::KindOfList(HWND list) const
     return -1;
 }
 
+// Tab reaches a group at its chosen button, or at its first when none is chosen.
 void TForm3::CheckRadio(HWND on, std::initializer_list<HWND> group)
 {
     for (HWND button : group) SetChecked(button, button == on);
+    HWND tabStop = on ? on : *group.begin();
+    for (HWND button : group) {
+        const LONG_PTR style = ::GetWindowLongPtrW(button, GWL_STYLE);
+        ::SetWindowLongPtrW(button, GWL_STYLE, button == tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
 }
 
 void TForm3::MirrorProfiles()

@@ -13,6 +13,7 @@
 
 #include "detect/ComparisonProfiles.h"
 #include "platform/Dispatch.h"
+#include "platform/Dpi.h"
 #include "platform/Handles.h"
 #include "settings/SettingsCodec.h"
 
@@ -22,6 +23,7 @@ class MainWindowSettings;
 
 class TForm3 {
 public:
+    // The client area at 96 DPI; the dialog scales it to its own DPI.
     static constexpr int kClientWidth = 274;
     static constexpr int kClientHeight = 341;
     static constexpr wchar_t kDefaultSubjectMark[] = L"***DUPLICATE***";
@@ -45,6 +47,8 @@ public:
     // `outlookNamespace`, which must outlive the dialog.
     HWND Create(HWND owner, std::unique_ptr<MainWindowSettings> mainWindow, const Dispatch& outlookNamespace);
     HWND hwnd() const noexcept { return hwnd_; }
+    // The DPI the dialog is laid out for.
+    int Dpi() const noexcept { return dpi_; }
 
     // Selects a page of PageControl2 and shows the dialog modeless.
     void ShowPage(Page page);
@@ -102,23 +106,32 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
+    void OnActivate(bool active);
+    // The dialog moved to a screen of `dpi`: a new font, every control placed again, and the
+    // window's top left at `suggested` (screen coordinates) when there is one.
+    void OnDpiChanged(int dpi, const RECT* suggested);
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(NMHDR* header);
+    SIZE ClientSize() const noexcept;
 
     static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT bounds,
-               DWORD exStyle = 0);
-    HWND CreatePage(RECT bounds);
+    HWND Child(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0);
+    HWND CreatePage();
     void CreateControls();
+    void Layout();
+    void LayoutSearchPage(int left, int width, int bottom);
+    void LayoutRemovePage(int left, int width);
     void ShowPageControls();
     void CheckRadio(HWND on, std::initializer_list<HWND> group);
     void MirrorProfiles();
     int KindOfList(HWND list) const;
 
     HWND hwnd_ = nullptr;
+    int dpi_ = kDesignDpi;
+    HWND lastFocus_ = nullptr; // the control to focus when the dialog is active again
     std::unique_ptr<MainWindowSettings> mainWindow_;
     const Dispatch* outlookNamespace_ = nullptr;
-    UniqueGdiObject font_; // Tahoma 8 pt
+    UniqueGdiObject font_; // Tahoma 8 pt at the dialog's DPI
     ComparisonProfiles profiles_;
     // One window per page of PageControl2, holding that page's controls.
     HWND searchPage_ = nullptr;

@@ -11,16 +11,17 @@ class TForm3;
 
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Ostrel\\Gleaner";
 
-// The main window's part of the settings. The integers are pixels; the splitter values
-// are edges in the main window's client area (SplitX the top edge of the bar between the
-// result list and the preview, SplitY the left edge of the bar beside the folder tree).
+// The main window's part of the settings. The integers are pixels at 96 DPI, whatever the
+// window's own scale, except the window's position, which is in screen coordinates. The
+// splitter values are edges in the main window's client area (SplitX the top edge of the bar
+// between the result list and the preview, SplitY the left edge of the bar beside the tree).
 class MainWindowSettings {
 public:
     enum class Value { SplitX, SplitY, TV1, TV2, Form1X, Form1Y, AppX, AppY, SubWidth, FoldWidth };
 
     virtual ~MainWindowSettings() = default;
     virtual int Get(Value value) const = 0;
-    virtual void Set(Value value, int pixels) = 0;
+    virtual void Set(Value value, int stored) = 0;
     virtual bool FastSearch() const = 0;
     virtual void SetFastSearch(bool on) = 0;
     virtual bool ShowFoundMessage() const = 0;

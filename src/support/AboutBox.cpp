@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 #include "GleanerVersion.h"
 #include "app/AppException.h"
 #include "platform/ComError.h"
+#include "platform/DialogKeys.h"
+#include "platform/Dpi.h"
 #include "support/HelpCommands.h"
 #include "support/Links.h"
 
@@ -20,12 +23,18 @@ constexpr wchar_t kVersionText[] = L"" GLEANER_VERSION_TEXT;
 constexpr wchar_t kDescription[] = L"Ostrel Gleaner is a tool designed to eliminate MS Office Outlook duplicates "
                                    L"(contacts, calendar, tasks, notes, emails, journal).";
 
-// Layout in client pixels.
+constexpr wchar_t kFontFace[] = L"Tahoma";
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// Layout in client pixels at 96 DPI.
 constexpr RECT kPanel{8, 8, 290, 222};
 constexpr int kInset = 8;
 constexpr int kIconSize = 64;
 constexpr int kTextLeft = 96;
 constexpr int kLineHeight = 16;
+constexpr int kProductNameTop = 24;
+constexpr int kVersionTop = 48;
 constexpr int kCommentsTop = 92;
 constexpr int kCommentsHeight = 72;
 constexpr int kLinkTop = 176;
@@ -36,6 +45,7 @@ constexpr int kButtonHeight = 25;
 constexpr int kOKWidth = 75;
 constexpr int kSendWidth = 120;
 constexpr int kButtonGap = 8;
+constexpr int kButtonTextPadding = 16;
 
 HCURSOR& ScreenCursorSlot()
 {
@@ -60,7 +70,7 @@ TAboutBox::~TAboutBox()
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-RECT TAboutBox::PanelRect() noexcept { return kPanel; }
+RECT TAboutBox::PanelRect(int dpi) noexcept { return DpiScale(dpi)(kPanel); }
 
 HWND TAboutBox::Create(HWND owner)
 {
@@ -76,19 +86,21 @@ HWND TAboutBox::Create(HWND owner)
         if (!::RegisterClassExW(&windowClass)) ThrowLastError();
     }
     owner_ = owner;
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT bounds{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    dpi_ = SystemDpi();
+    const DpiScale scale(dpi_);
+    const SIZE client{scale(kClientWidth), scale(kClientHeight)};
+    const RECT bounds = WindowRectForClient(client, kStyle, false, kExStyle, dpi_);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
-    HWND window = ::CreateWindowExW(exStyle, kClassName, L"About", style, x, y, width, height, owner, nullptr,
+    HWND window = ::CreateWindowExW(kExStyle, kClassName, L"About", kStyle, x, y, width, height, owner, nullptr,
                                     instance, this);
     if (!window) ThrowLastError();
+    FitClientArea(window, client);
+    if (const int dpi = DpiOfWindow(window); dpi != dpi_) OnDpiChanged(dpi, nullptr);
     return window;
 }
 
@@ -129,7 +141,10 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE: OnCreate(); return 0;
+    case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    // Enter clicks the focused button, else OK.
+    case DM_GETDEFID: return DefaultButtonId(hwnd_, kOKButton);
     case WM_PAINT: OnPaint(); return 0;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
@@ -155,9 +170,9 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-HWND TAboutBox::Child(const wchar_t* className, DWORD style, int id, int x, int y, int width, int height)
+HWND TAboutBox::Child(const wchar_t* className, DWORD style, int id)
 {
-    HWND child = ::CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width, height, hwnd_,
+    HWND child = ::CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
                                    nullptr);
     if (!child) ThrowLastError();
@@ -167,46 +182,62 @@ HWND TAboutBox::Child(const wchar_t* className, DWORD style, int id, int x, int 
 
 void TAboutBox::OnCreate()
 {
-    HDC dc = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(nullptr, dc);
-    LOGFONTW font{};
-    ::lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
-    font.lfHeight = -::MulDiv(8, dpi, 72);
-    font.lfCharSet = DEFAULT_CHARSET;
-    font_.reset(::CreateFontIndirectW(&font));
-    font.lfWeight = FW_BOLD;
-    boldFont_.reset(::CreateFontIndirectW(&font));
-
-    const int textWidth = kPanel.right - kInset - kTextLeft;
-    const int wideWidth = kPanel.right - kPanel.left - 2 * kInset;
-    const int left = kPanel.left + kInset;
-    ProgramIcon = Child(L"STATIC", SS_ICON | SS_CENTERIMAGE, kProgramIcon, left, kPanel.top + kInset, kIconSize,
-                        kIconSize);
-    ProductName = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kProductName, kTextLeft, 24, textWidth, kLineHeight);
+    CreateFonts();
+    ProgramIcon = Child(L"STATIC", SS_ICON | SS_CENTERIMAGE, kProgramIcon);
+    ProductName = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kProductName);
     ::SendMessageW(ProductName, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
-    Version = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kVersion, kTextLeft, 48, textWidth, kLineHeight);
-    Comments = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kComments, left, kCommentsTop, wideWidth, kCommentsHeight);
-    Label1 = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kLabel1, left, kLinkTop, 10, kLineHeight);
+    Version = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kVersion);
+    Comments = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kComments);
+    Label1 = Child(L"STATIC", SS_LEFT | SS_NOPREFIX, kLabel1);
     ::SetWindowTextW(Label1, L"Homepage:");
-    Label2 = Child(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kLabel2, left, kLinkTop, 10, kLineHeight);
+    Label2 = Child(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kLabel2);
     ::SetWindowSubclass(Label2, &TAboutBox::LinkProc, 0, reinterpret_cast<DWORD_PTR>(this));
-
-    const int buttonsLeft = (kClientWidth - (kOKWidth + kButtonGap + kSendWidth)) / 2;
-    OKButton = Child(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOKButton, buttonsLeft, kButtonTop, kOKWidth,
-                     kButtonHeight);
+    OKButton = Child(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kOKButton);
     ::SetWindowTextW(OKButton, L"OK");
-    Button2 = Child(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kButton2, buttonsLeft + kOKWidth + kButtonGap, kButtonTop,
-                    kSendWidth, kButtonHeight);
+    Button2 = Child(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kButton2);
     ::SetWindowTextW(Button2, L"Send Error Report");
-
-    // The icon is drawn at 64 x 64 whatever sizes the resource holds.
-    icon_.reset(static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, kIconSize, kIconSize, 0)));
-    if (icon_) ::SendMessageW(ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+    LoadProgramIcon();
 
     FormCreate();
     Layout();
+}
+
+void TAboutBox::CreateFonts()
+{
+    font_ = CreatePointFont(kFontFace, 8, dpi_);
+    boldFont_ = CreatePointFont(kFontFace, 8, dpi_, FW_BOLD);
+}
+
+// The icon is drawn at 64 x 64 (at 96 DPI) whatever sizes the resource holds.
+void TAboutBox::LoadProgramIcon()
+{
+    const int size = DpiScale(dpi_)(kIconSize);
+    UniqueHicon icon(
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size, size, 0)));
+    if (icon) ::SendMessageW(ProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    icon_ = std::move(icon);
+}
+
+void TAboutBox::OnDpiChanged(int dpi, const RECT* suggested)
+{
+    if (dpi <= 0) return;
+    const DpiScale scale(dpi);
+    if (dpi != dpi_) {
+        dpi_ = dpi;
+        // The controls take the new fonts before the old ones go.
+        UniqueGdiObject oldFont = std::move(font_), oldBoldFont = std::move(boldFont_);
+        CreateFonts();
+        for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const HGDIOBJ font = child == ProductName ? boldFont_.get() : font_.get();
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+        LoadProgramIcon();
+    }
+    if (suggested)
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientArea(hwnd_, {scale(kClientWidth), scale(kClientHeight)});
+    Layout();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TAboutBox::FormCreate()
@@ -232,15 +263,38 @@ int TAboutBox::TextWidth(HWND control) const
     return size.cx;
 }
 
-// "Homepage:" and the link sit side by side, each as wide as its text, so that only the
-// link's own text reacts to the pointer.
+// Every element at its 96-DPI place, scaled. "Homepage:" and the link sit side by side, each
+// as wide as its text, so that only the link's own text reacts to the pointer.
 void TAboutBox::Layout()
 {
-    const int left = kPanel.left + kLinkInset;
+    const DpiScale scale(dpi_);
+    const RECT panel = scale(kPanel);
+    const int inset = scale(kInset);
+    const int textLeft = scale(kTextLeft);
+    const int lineHeight = std::max(scale(kLineHeight), FontHeight(Version, font_.get()));
+    const int left = panel.left + inset;
+    const int iconSize = scale(kIconSize);
+    ::MoveWindow(ProgramIcon, left, panel.top + inset, iconSize, iconSize, FALSE);
+    ::MoveWindow(ProductName, textLeft, scale(kProductNameTop), panel.right - inset - textLeft,
+                 std::max(lineHeight, FontHeight(ProductName, boldFont_.get())), FALSE);
+    ::MoveWindow(Version, textLeft, scale(kVersionTop), panel.right - inset - textLeft, lineHeight, FALSE);
+    ::MoveWindow(Comments, left, scale(kCommentsTop), panel.right - panel.left - 2 * inset, scale(kCommentsHeight),
+                 FALSE);
+
+    const int linkLeft = panel.left + scale(kLinkInset);
     const int labelWidth = TextWidth(Label1);
-    ::MoveWindow(Label1, left, kLinkTop, labelWidth, kLineHeight, FALSE);
-    const int linkLeft = left + labelWidth + kLinkGap;
-    ::MoveWindow(Label2, linkLeft, kLinkTop, TextWidth(Label2), kLineHeight, FALSE);
+    ::MoveWindow(Label1, linkLeft, scale(kLinkTop), labelWidth, lineHeight, FALSE);
+    ::MoveWindow(Label2, linkLeft + labelWidth + scale(kLinkGap), scale(kLinkTop), TextWidth(Label2), lineHeight,
+                 FALSE);
+
+    const int okWidth = scale(kOKWidth);
+    const int sendWidth = std::max(scale(kSendWidth), TextWidth(Button2) + scale(kButtonTextPadding));
+    const int gap = scale(kButtonGap);
+    const int buttonsLeft = (scale(kClientWidth) - (okWidth + gap + sendWidth)) / 2;
+    const int buttonTop = scale(kButtonTop);
+    const int buttonHeight = scale(kButtonHeight);
+    ::MoveWindow(OKButton, buttonsLeft, buttonTop, okWidth, buttonHeight, FALSE);
+    ::MoveWindow(Button2, buttonsLeft + okWidth + gap, buttonTop, sendWidth, buttonHeight, FALSE);
 }
 
 void TAboutBox::OnCommand(int id, int code)
@@ -259,7 +313,7 @@ void TAboutBox::OnPaint()
 {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(hwnd_, &paint);
-    RECT panel = kPanel;
+    RECT panel = PanelRect(dpi_);
     ::DrawEdge(dc, &panel, EDGE_ETCHED, BF_RECT);
     ::EndPaint(hwnd_, &paint);
 }

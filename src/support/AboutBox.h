@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "platform/Dpi.h"
 #include "platform/Handles.h"
 
 namespace gleaner {
@@ -15,6 +16,7 @@ void SetScreenCursor(HCURSOR cursor) noexcept;
 
 class TAboutBox {
 public:
+    // The client area at 96 DPI; the box scales it to its own DPI.
     static constexpr int kClientWidth = 298;
     static constexpr int kClientHeight = 270;
     static constexpr COLORREF kLinkColor = RGB(0, 0, 128); // navy
@@ -31,8 +33,9 @@ public:
     // Creates the box and shows it until it is closed; the owner is disabled meanwhile.
     void ShowModal(HWND owner);
     HWND hwnd() const noexcept { return hwnd_; }
-    // The bevelled panel around everything but the buttons, in client coordinates.
-    static RECT PanelRect() noexcept;
+    int Dpi() const noexcept { return dpi_; }
+    // The bevelled panel around everything but the buttons, in client coordinates at `dpi`.
+    static RECT PanelRect(int dpi = kDesignDpi) noexcept;
 
     HWND ProgramIcon = nullptr;
     HWND ProductName = nullptr;
@@ -58,13 +61,19 @@ private:
     void OnCreate();
     void OnCommand(int id, int code);
     void OnPaint();
-    HWND Child(const wchar_t* className, DWORD style, int id, int x, int y, int width, int height);
+    // The box moved to a screen of `dpi`: new fonts and icon, every element placed again, and
+    // the window's top left at `suggested` (screen coordinates) when there is one.
+    void OnDpiChanged(int dpi, const RECT* suggested);
+    HWND Child(const wchar_t* className, DWORD style, int id);
+    void CreateFonts();
+    void LoadProgramIcon();
     void Layout();
     int TextWidth(HWND control) const;
 
     std::function<void()> sendErrorReport_;
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
+    int dpi_ = kDesignDpi;
     bool modal_ = false;
     bool overLink_ = false;
     UniqueGdiObject font_;

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cwctype>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -420,6 +421,28 @@ std::wstring MenuText(HMENU menu, int position)
     return text;
 }
 
+// A caption as the screen shows it: each "&" that marks a mnemonic left out ("&&" is one "&").
+std::wstring VisibleText(const std::wstring& caption)
+{
+    std::wstring text;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && ++i == caption.size()) break;
+        text += caption[i];
+    }
+    return text;
+}
+
+// The letter a caption's "&" marks, in upper case; 0 when there is none.
+wchar_t Mnemonic(const std::wstring& caption)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != L'&') continue;
+        if (caption[i + 1] != L'&') return static_cast<wchar_t>(std::towupper(caption[i + 1]));
+        ++i;
+    }
+    return 0;
+}
+
 TEST_F(MainFormTest, LayoutFollowsTheWindowAndTheSplitters)
 {
     StandInProfile profile(kTwoStores);
@@ -489,6 +512,8 @@ TEST_F(MainFormTest, LayoutFollowsTheWindowAndTheSplitters)
     EXPECT_EQ(ChildRect(window, form.Splitter2.hwnd()).bottom, ChildRect(window, form.Memo1).top);
 }
 
+// The captions read as they always have; an ampersand marks the letter that opens each with Alt
+// (on the bar) or by itself (in an open menu).
 TEST_F(MainFormTest, MenuBarHasEveryEntry)
 {
     StandInProfile profile(kTwoStores);
@@ -497,30 +522,41 @@ TEST_F(MainFormTest, MenuBarHasEveryEntry)
     HMENU bar = ::GetMenu(window);
     ASSERT_TRUE(bar);
     ASSERT_EQ(::GetMenuItemCount(bar), 3);
-    EXPECT_EQ(MenuText(bar, 0), L"File");
-    EXPECT_EQ(MenuText(bar, 1), L"Options");
-    EXPECT_EQ(MenuText(bar, 2), L"Help");
+    const std::pair<std::wstring, wchar_t> menus[] = {{L"File", L'F'}, {L"Options", L'O'}, {L"Help", L'H'}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(VisibleText(MenuText(bar, i)), menus[i].first);
+        EXPECT_EQ(Mnemonic(MenuText(bar, i)), menus[i].second);
+    }
+    struct Entry {
+        std::wstring caption;
+        int id; // 0: a separator
+        wchar_t key;
+    };
     const struct {
         int menu;
-        std::vector<std::pair<std::wstring, int>> entries; // id 0: a separator
+        std::vector<Entry> entries;
     } expected[] = {
-        {0, {{L"Exit", TForm1::kExit1}}},
-        {1, {{L"Search Options...", TForm1::kSearchOptions1}, {L"Remove Options...", TForm1::kRemoveOptions1}}},
+        {0, {{L"Exit", TForm1::kExit1, L'X'}}},
+        {1,
+         {{L"Search Options...", TForm1::kSearchOptions1, L'S'},
+          {L"Remove Options...", TForm1::kRemoveOptions1, L'R'}}},
         {2,
-         {{L"Gleaner on the Web", TForm1::kGleanerontheWeb1},
-          {L"Help", TForm1::kHelp1},
-          {L"", 0},
-          {L"Send Error Report", TForm1::kGetTechnicalSupport1},
-          {L"", 0},
-          {L"About", TForm1::kAbout2}}},
+         {{L"Gleaner on the Web", TForm1::kGleanerontheWeb1, L'W'},
+          {L"Help", TForm1::kHelp1, L'H'},
+          {L"", 0, 0},
+          {L"Send Error Report", TForm1::kGetTechnicalSupport1, L'R'},
+          {L"", 0, 0},
+          {L"About", TForm1::kAbout2, L'A'}}},
     };
     for (const auto& menu : expected) {
         HMENU popup = ::GetSubMenu(bar, menu.menu);
         ASSERT_EQ(::GetMenuItemCount(popup), static_cast<int>(menu.entries.size()));
         for (size_t i = 0; i < menu.entries.size(); ++i) {
-            EXPECT_EQ(MenuText(popup, static_cast<int>(i)), menu.entries[i].first);
+            const std::wstring text = MenuText(popup, static_cast<int>(i));
+            EXPECT_EQ(VisibleText(text), menu.entries[i].caption);
+            EXPECT_EQ(Mnemonic(text), menu.entries[i].key) << ToUtf8(text);
             EXPECT_EQ(static_cast<int>(::GetMenuItemID(popup, static_cast<int>(i))),
-                      menu.entries[i].second ? menu.entries[i].second : 0);
+                      menu.entries[i].id ? menu.entries[i].id : 0);
         }
     }
 }

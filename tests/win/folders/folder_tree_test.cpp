@@ -4,6 +4,7 @@
 
 #include "FakeFolders.h"
 #include "TreeHost.h"
+#include "folders/FolderImages.h"
 #include "platform/ComError.h"
 
 using fake::FolderDef;
@@ -200,6 +201,59 @@ TEST(FolderTreeTest, PicturesAreDrawnBlankOnlyAtIndexZero)
             for (int j = 1; j < i; ++j) EXPECT_NE(picture, render(l.list, j)) << i << " vs " << j;
         }
     }
+}
+
+// The pictures of a screen at another scale: the same drawings at that many pixels, not
+// 16-pixel ones in a corner. Sampled at the middle of each 16th of the larger picture, they
+// show what the 16-pixel picture shows almost everywhere (lines land a pixel apart here and
+// there); and a larger tree shows them, indented in step.
+TEST(FolderTreeTest, PicturesForAnotherScaleAreTheSameDrawingsAtTheirSize)
+{
+    auto render = [](HIMAGELIST list, int index, int size) {
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        RECT all{0, 0, size, size};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
+        std::vector<COLORREF> samples;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) samples.push_back(::GetPixel(dc, (2 * x + 1) * size / 32, (2 * y + 1) * size / 32));
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(nullptr, screen);
+        return samples;
+    };
+    TreeHost host;
+    const gleaner::UniqueHimagelist designs[] = {gleaner::CreateFolderImages(16), gleaner::CreateTickImages(16)};
+    for (int size : {20, 24, 32}) {
+        SCOPED_TRACE(size);
+        const gleaner::UniqueHimagelist scaled[] = {gleaner::CreateFolderImages(size), gleaner::CreateTickImages(size)};
+        for (int l = 0; l < 2; ++l) {
+            int cx = 0, cy = 0;
+            ImageList_GetIconSize(scaled[l].get(), &cx, &cy);
+            EXPECT_EQ(cx, size);
+            EXPECT_EQ(cy, size);
+            ASSERT_EQ(ImageList_GetImageCount(scaled[l].get()), ImageList_GetImageCount(designs[l].get()));
+            for (int i = 0; i < ImageList_GetImageCount(scaled[l].get()); ++i) {
+                const auto design = render(designs[l].get(), i, 16);
+                const auto large = render(scaled[l].get(), i, size);
+                int same = 0;
+                for (size_t p = 0; p < design.size(); ++p) same += design[p] == large[p];
+                EXPECT_GE(same, 256 * 9 / 10) << "list " << l << " picture " << i;
+            }
+        }
+    }
+    host.tree.ScaleTo(144);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(TreeView_GetImageList(host.tree.hwnd(), TVSIL_NORMAL), &cx, &cy);
+    EXPECT_EQ(cx, 24);
+    ImageList_GetIconSize(TreeView_GetImageList(host.tree.hwnd(), TVSIL_STATE), &cx, &cy);
+    EXPECT_EQ(cx, 24);
+    EXPECT_EQ(TreeView_GetImageList(host.tree.hwnd(), TVSIL_NORMAL), host.tree.Images());
+    EXPECT_EQ(TreeView_GetIndent(host.tree.hwnd()), 29u); // 19 at 96 DPI
 }
 
 TEST(FolderTreeTest, OnlyAClickOnTheTickPictureFlipsTheNodeAndEverythingBelow)

@@ -89,6 +89,7 @@ TEST(HelpFileTest, PagesReadBackFromTheCompiledFile)
         {L"fast_search.html", "Fast Search"},
         {L"hint.html", "Don&#39;t show this message again."},
         {L"support_report.html", "Gleaner.sys.log"},
+        {L"keyboard.html", "<b>Alt+S</b> moves to the folder tree"},
         {L"toc.hhc", "removal.html"},
     };
     for (const auto& e : expected) {
