@@ -336,7 +336,8 @@ TEST(FastSearch, CallsPerFolderAndPerRow)
 }
 
 // Where both searches read the same values (folders holding only their own kind of item),
-// they list the same rows with the same marks.
+// they list the same rows, one original in each set. Which copy is the original may differ:
+// the standard search examines each folder in creation order, the fast search in the table's.
 TEST(FastSearch, AgreesWithTheStandardSearchOnTheDemoProfile)
 {
     const std::string json =
@@ -354,7 +355,17 @@ TEST(FastSearch, AgreesWithTheStandardSearchOnTheDemoProfile)
         EXPECT_TRUE(h.LogLines().empty());
         return h.RowIds();
     };
-    const Rows standard = run(false);
-    EXPECT_GT(standard.size(), 4u);
-    EXPECT_EQ(run(true), standard);
+    // The entry identifiers in order, and how many rows are originals.
+    auto items = [](Rows rows) {
+        std::size_t originals = 0;
+        for (std::wstring& row : rows) {
+            originals += row.rfind(L"n ", 0) == 0 ? 1 : 0;
+            row.erase(0, 2);
+        }
+        std::sort(rows.begin(), rows.end());
+        return std::make_pair(rows, originals);
+    };
+    const auto standard = items(run(false));
+    EXPECT_GT(standard.first.size(), 4u);
+    EXPECT_EQ(items(run(true)), standard);
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <algorithm>
 #include <random>
 #include <span>
@@ -22,6 +23,7 @@
 #include "results/ResultModel.h"
 #include "settings/OptionsForm.h"
 #include <commctrl.h>
+#include "support/OutlookHost.h"
 #include "support/OutlookStandIn.h"
 
 using namespace gleaner;
@@ -194,8 +196,9 @@ protected:
         test::DeleteSettingsKey();
     }
 
-    void RunProfile(unsigned seed, bool fast, Counts& counts);
-    void RunMany(bool fast, unsigned firstSeed, int profiles);
+    // `outOfProcess`: against Outlook in a process of its own, attached to as a running one.
+    void RunProfile(unsigned seed, bool fast, Counts& counts, bool outOfProcess = false);
+    void RunMany(bool fast, unsigned firstSeed, int profiles, bool outOfProcess = false);
 
     ComInit com_;
     std::wstring logFolder_;
@@ -203,9 +206,10 @@ protected:
     ScopedPrompter scoped_{prompter_};
 };
 
-void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
+void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts, bool outOfProcess)
 {
-    SCOPED_TRACE("seed " + std::to_string(seed) + (fast ? " fast" : " standard"));
+    SCOPED_TRACE("seed " + std::to_string(seed) + (fast ? " fast" : " standard") +
+                 (outOfProcess ? " out of process" : ""));
     Generator generator(seed);
     std::vector<GeneratedItem> items;
     const std::vector<StoreDef> stores = generator.Stores(fast, items);
@@ -218,6 +222,8 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
     test::StandInProfile profile(ProfileJson(stores));
     std::vector<ResultRow> rows;
     std::wstring summary;
+    std::optional<test::OutlookHost> host;
+    if (outOfProcess) host.emplace(profile.path());
     {
         Program program;
         program.Show();
@@ -242,6 +248,7 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
         PumpMessages();
     }
     EXPECT_TRUE(prompter_.texts.empty());
+    host.reset(); // ends Outlook, which folds its changes into the profile
     const std::map<std::wstring, ItemState> after = ReadProfileItems();
 
     // Rows: each belongs to a set of items with equal compared values; every set has at
@@ -317,13 +324,14 @@ void PropertyTest::RunProfile(unsigned seed, bool fast, Counts& counts)
     ++counts.profiles;
 }
 
-void PropertyTest::RunMany(bool fast, unsigned firstSeed, int profiles)
+void PropertyTest::RunMany(bool fast, unsigned firstSeed, int profiles, bool outOfProcess)
 {
     Counts counts;
     for (int i = 0; i < profiles && !HasFatalFailure(); ++i)
-        RunProfile(firstSeed + static_cast<unsigned>(i), fast, counts);
-    std::printf("%s search: %d profiles, %d rows, %d items removed or marked, each with an equal survivor\n",
-                fast ? "fast" : "standard", counts.profiles, counts.rows, counts.processed);
+        RunProfile(firstSeed + static_cast<unsigned>(i), fast, counts, outOfProcess);
+    std::printf("%s search%s: %d profiles, %d rows, %d items removed or marked, each with an equal survivor\n",
+                fast ? "fast" : "standard", outOfProcess ? " out of process" : "", counts.profiles, counts.rows,
+                counts.processed);
     EXPECT_EQ(counts.profiles, profiles);
     EXPECT_GT(counts.processed, 0); // the generator does make duplicates
 }
@@ -336,6 +344,13 @@ TEST_F(PropertyTest, StandardSearchThenProcessingRemovesOnlyDuplicates)
 TEST_F(PropertyTest, FastSearchThenProcessingRemovesOnlyDuplicates)
 {
     RunMany(true, 5000, kProfilesPerMode);
+}
+
+// A few of the same profiles with Outlook in a process of its own: every call a round trip.
+TEST_F(PropertyTest, OutOfProcessBothSearchesRemoveOnlyDuplicates)
+{
+    RunMany(false, 1000, 3, true);
+    RunMany(true, 5000, 3, true);
 }
 
 // A mail and a contact whose compared values read alike are no duplicates of each other, in

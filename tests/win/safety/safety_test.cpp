@@ -172,7 +172,9 @@ TEST(CreationOrder, AFailingSortIsLoggedAndTheFolderIsStillSearched)
     h.CompareMailSubjects();
     h.Run();
     EXPECT_EQ(h.rows.size(), 2u);
-    EXPECT_EQ(h.LogLines(), std::vector<std::string>{"The property cannot be sorted. line 214"});
+    const std::vector<std::string> log = h.LogLines();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].ends_with(" The property cannot be sorted. line 214")) << log[0];
 }
 
 // The prompt of Outlook's guard answered "No": every protected read fails. The search ends at
@@ -235,8 +237,12 @@ TEST(BusyOutlook, RejectionsWithinTheBoundCostNoItem)
             EXPECT_TRUE(h.LogLines().empty());
             EXPECT_EQ(g_pauses, static_cast<unsigned>(c.rejections));
         } else {
-            EXPECT_FALSE(h.LogLines().empty()) << "the rejected calls were not reported";
-            EXPECT_GE(g_pauses, 24u);
+            // Opening the store's folder and the Inbox each fail after 8 retries; nothing is found.
+            EXPECT_TRUE(h.rows.empty());
+            const std::vector<std::string> log = h.LogLines();
+            EXPECT_EQ(log.size(), 2u);
+            for (const std::string& line : log) EXPECT_TRUE(line.ends_with(" line 220")) << line;
+            EXPECT_EQ(g_pauses, 16u);
         }
     }
     SetBusyRetry(previous);
@@ -274,6 +280,7 @@ TEST(StoreIdentifiers, AStoreThatRequiresItsIdentifierIsSearchedAndProcessed)
         h.FillWorkSurface(process);
         process.removeButtons = [] { return RemoveButtons{false, false, false, true}; };
         process.subjectMark = [] { return std::wstring(L"*DUP* "); };
+        process.moveFolderPath = [] { return std::wstring(); };
         RunProcessing(process);
         EXPECT_EQ(h.Status(1), L"1 duplicates were removed successfully");
         EXPECT_EQ(ItemFromId(h.nameSpace, ticked[0].first, ticked[0].second).get(L"Subject").toText(), L"*DUP* Same");

@@ -171,3 +171,38 @@ TEST(OutlookHost, EndsWithItsLastClient)
     EXPECT_FALSE(FileExists(profile.journalPath()));
     EXPECT_EQ(InboxAndSubInTheFile(), L"one, marked;two;three;four;|");
 }
+
+// A busy Outlook and a refused guard reach a client across the process boundary as they reach
+// one in process: the rejection as the call's own HRESULT, the refusal with its code and text.
+TEST(OutlookHost, BusyRejectionsAndARefusedGuardCrossAsTheyAre)
+{
+    ComInit com;
+    StandInProfile profile(kProfile);
+    OutlookHost host(profile.path());
+    Dispatch inbox = Inbox(host.application().callObject(L"GetNamespace", L"MAPI"));
+    Dispatch item = inbox.getObject(L"Items").callObject(L"Item", 1);
+    Dispatch control = host.Control();
+    for (HRESULT code : {RPC_E_CALL_REJECTED, RPC_E_SERVERCALL_RETRYLATER}) {
+        control.put(L"RejectCode", static_cast<long>(code));
+        control.put(L"RejectCalls", 2);
+        IDispatch* raw = item.get();
+        LPOLESTR names[] = {const_cast<LPOLESTR>(L"Subject")};
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_EQ(raw->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), code);
+        DISPPARAMS none{};
+        Variant result;
+        EXPECT_EQ(raw->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), code);
+        ASSERT_EQ(raw->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        control.put(L"RejectCalls", 1);
+        EXPECT_EQ(raw->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
+                              nullptr),
+                  code);
+        EXPECT_EQ(item.get(L"Subject").toText(), L"one");
+    }
+    control.put(L"SecurityGuard", true);
+    control.put(L"GuardAnswer", L"No");
+    const ComError refused = Failure([&] { item.get(L"Body"); });
+    EXPECT_EQ(static_cast<unsigned>(refused.code()), 0x80040102u); // MAPI_E_NOT_SUPPORTED
+    EXPECT_EQ(refused.message(), L"Operation aborted");
+    EXPECT_EQ(item.get(L"Subject").toText(), L"one"); // not protected
+}
