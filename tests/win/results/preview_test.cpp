@@ -34,7 +34,10 @@ constexpr const char* kProfile = R"({ "stores": [ { "name": "Personal Folders", 
       "LastModificationTime": "2010-12-31T23:59:58", "Body": "Milk" } ] },
   { "name": "Tasks", "defaultItemType": 3, "items": [
     { "entryID": "00F1", "messageClass": "IPM.Task", "Subject": "Taxes",
-      "StartDate": "2011-01-02T00:00:00", "DueDate": "2011-04-15T00:00:00", "Body": "File them." } ] } ] } ] })";
+      "StartDate": "2011-01-02T00:00:00", "DueDate": "2011-04-15T00:00:00", "Body": "File them." } ] } ] },
+  { "name": "Public", "requiresStoreID": true, "folders": [ { "name": "Shared", "defaultItemType": 0, "items": [
+    { "entryID": "00G1", "messageClass": "IPM.Note", "Subject": "For all", "SenderName": "Dee", "To": "All",
+      "Body": "Shared body." } ] } ] } ] })";
 
 const std::wstring kRule(64, L'-');
 
@@ -155,6 +158,26 @@ TEST_F(PreviewTest, DoubleClickDisplaysTheSelectedItemNotModally)
     const auto lines = host.LogLines();
     ASSERT_EQ(lines.size(), 2u); // the preview's failure, then the open's
     EXPECT_NE(lines[1].find("The item cannot be shown. line 421"), std::string::npos) << lines[1];
+}
+
+// A public folder or delegate mailbox finds its items only with its store identifier, which the
+// row keeps: previewed and opened like any other.
+TEST_F(PreviewTest, AnItemOfAStoreThatNeedsItsIdentifierIsPreviewedAndOpened)
+{
+    const std::wstring storeId =
+        host.nameSpace.getObject(L"Folders").callObject(L"Item", 2).get(L"StoreID").toText();
+    host.AddRow(L"c", L"For all", L"\\Public\\Shared", L"00G1");
+    const std::size_t row = host.model.size() - 1;
+    SelectRow(row);
+    EXPECT_EQ(host.LogLines().size(), 1u) << "found without its store identifier";
+
+    host.model.SetStoreId(host.model.IdAt(row), storeId);
+    SelectRow(RowOf(L"00A1"));
+    SelectRow(row);
+    EXPECT_EQ(host.MemoText(), L"From: Dee\r\nTo: All\r\n" + kRule + L"\r\nShared body.");
+    host.list.ListView2DblClick();
+    EXPECT_EQ(control.get(L"DisplayLog").toText(), L"00G1\tFor all\tFalse\r\n");
+    EXPECT_EQ(host.LogLines().size(), 1u);
 }
 
 TEST_F(PreviewTest, MouseDoubleClicksOpenOnlyWithARowSelected)
