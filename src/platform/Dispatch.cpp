@@ -1,6 +1,5 @@
 #include "platform/Dispatch.h"
 
-#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -16,17 +15,6 @@ struct Dispatch::TypeEntry {
 };
 
 namespace {
-
-struct GuidLess {
-    bool operator()(const GUID& a, const GUID& b) const noexcept { return memcmp(&a, &b, sizeof(GUID)) < 0; }
-};
-
-// One entry per type (interface GUID). Lives on the one UI thread, like every COM object here.
-std::map<GUID, std::shared_ptr<Dispatch::TypeEntry>, GuidLess>& TypeTable()
-{
-    static std::map<GUID, std::shared_ptr<Dispatch::TypeEntry>, GuidLess> table;
-    return table;
-}
 
 std::wstring FoldedName(std::wstring_view name)
 {
@@ -80,41 +68,24 @@ Dispatch Dispatch::ConnectOrCreate(REFCLSID clsid)
     return Dispatch(std::move(object));
 }
 
-const Dispatch::TypeEntry* Dispatch::typeEntry() const
+Dispatch::TypeEntry& Dispatch::typeEntry() const
 {
-    if (typeLooked_) return type_.get();
-    typeLooked_ = true;
-    UINT count = 0;
-    if (FAILED(object_->GetTypeInfoCount(&count)) || count == 0) return nullptr;
-    ComPtr<ITypeInfo> info;
-    if (FAILED(object_->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put())) || !info) return nullptr;
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr)) || !attr) return nullptr;
-    GUID guid = attr->guid;
-    info->ReleaseTypeAttr(attr);
-    // A server that describes every object as plain IDispatch gives no type to key on.
-    if (IsEqualGUID(guid, GUID_NULL) || IsEqualGUID(guid, IID_IDispatch)) return nullptr;
-    auto& slot = TypeTable()[guid];
-    if (!slot) slot = std::make_shared<TypeEntry>();
-    type_ = slot;
-    return type_.get();
+    if (!type_) type_ = std::make_shared<TypeEntry>();
+    return *type_;
 }
 
 DISPID Dispatch::dispId(std::wstring_view name) const
 {
     if (!object_) ThrowComError(E_POINTER);
-    const TypeEntry* entry = typeEntry();
-    std::wstring folded;
-    if (entry) {
-        folded = FoldedName(name);
-        auto found = entry->ids.find(folded);
-        if (found != entry->ids.end()) return found->second;
-    }
+    TypeEntry& entry = typeEntry();
+    std::wstring folded = FoldedName(name);
+    auto found = entry.ids.find(folded);
+    if (found != entry.ids.end()) return found->second;
     std::wstring text(name);
     LPOLESTR names[] = {text.data()};
     DISPID id = DISPID_UNKNOWN;
     CheckHr(RetryWhileBusy([&] { return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); }));
-    if (entry) type_->ids.emplace(std::move(folded), id);
+    entry.ids.emplace(std::move(folded), id);
     return id;
 }
 

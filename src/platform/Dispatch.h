@@ -1,7 +1,9 @@
 #pragma once
 // Late-bound automation calls by member name, as every Outlook, MAPI-table and record-set
 // call is made. Names are matched without regard to case (GetIDsOfNames does that);
-// DISPIDs are cached per type and name, since a member's DISPID is fixed for a type.
+// DISPIDs are cached per object and name. The object is never asked for its type: against an
+// Outlook in another process that costs three or four round trips per object to save one name
+// look-up, and a name may have other DISPIDs in other classes.
 #include <windows.h>
 
 #include <oaidl.h>
@@ -36,7 +38,6 @@ public:
     {
         object_.reset();
         type_.reset();
-        typeLooked_ = false;
     }
 
     // Property read; arguments make it an indexed read.
@@ -90,11 +91,11 @@ public:
     struct TypeEntry;
 
 private:
-    const TypeEntry* typeEntry() const;
+    TypeEntry& typeEntry() const;
 
     ComPtr<IDispatch> object_;
+    // The names this object was asked for; copies of a Dispatch share it, as they share the object.
     mutable std::shared_ptr<TypeEntry> type_;
-    mutable bool typeLooked_ = false;
 };
 
 } // namespace gleaner
